@@ -1,0 +1,53 @@
+#include "cli/Commands.h"
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <array>
+#include <iostream>
+
+namespace garvo::cli
+{
+namespace
+{
+// Commands are added here as they are built; each lives in its own file.
+constexpr std::array<Command, 0> kCommands{};
+
+void printUsage(std::ostream& out)
+{
+    out << "usage: garvo-rhythm <command> [options]\n\ncommands:\n";
+    for (const auto& command : kCommands)
+        out << "  " << command.name << "  " << command.synopsis << "\n";
+}
+} // namespace
+} // namespace garvo::cli
+
+int main(int argc, char** argv)
+{
+    using namespace garvo::cli;
+    if (argc < 2)
+    {
+        printUsage(std::cerr);
+        return kExitUsage;
+    }
+    const juce::String name(argv[1]);
+    if (name == "--help" || name == "help")
+    {
+        printUsage(std::cout);
+        return kExitOk;
+    }
+    juce::StringArray args;
+    for (int i = 2; i < argc; ++i)
+        args.add(juce::String(juce::CharPointer_UTF8(argv[i])));
+
+    for (const auto& command : kCommands)
+        if (name == command.name)
+        {
+            // Offscreen rendering, fonts and the processor need JUCE's singletons.
+            const juce::ScopedJuceInitialiser_GUI juceInitialiser;
+            return command.run(args);
+        }
+
+    std::cerr << "garvo-rhythm: unknown command '" << name << "'\n";
+    printUsage(std::cerr);
+    return kExitUsage;
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "kit/DrumKit.h"
+#include "rhythm/Pipeline.h"
+#include "rhythm/Vocabulary.h"
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include <array>
+#include <atomic>
+
+class GarvoRhythmProcessor : public juce::AudioProcessor,
+                             private juce::AudioProcessorValueTreeState::Listener,
+                             private juce::AsyncUpdater
+{
+public:
+    GarvoRhythmProcessor();
+    ~GarvoRhythmProcessor() override;
+
+    const juce::String getName() const override;
+    void prepareToPlay(double newSampleRate, int maximumBlockSize) override;
+    void releaseResources() override;
+    void processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi) override;
+    using juce::AudioProcessor::processBlock;
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    bool isMidiEffect() const override;
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram(int index) override;
+    const juce::String getProgramName(int index) override;
+    void changeProgramName(int index, const juce::String& newName) override;
+    void getStateInformation(juce::MemoryBlock& destData) override;
+    void setStateInformation(const void* data, int sizeInBytes) override;
+    bool isBusesLayoutSupported(const BusesLayout& layout) const override;
+
+    garvo::Pattern getCurrentPatternCopy() const;
+    void regeneratePattern();
+    void setMorphPosition(float x, float y);
+    bool togglePlaying();
+
+    // The generation values as the parameters hold them now, converted for the pattern pipeline.
+    garvo::GenerationSettings currentGenerationSettings() const;
+    garvo::MorphState currentMorphState() const;
+    bool isMorphing() const noexcept { return morphActive.load(); }
+    float getMorphX() const noexcept { return morphX; }
+    float getMorphY() const noexcept { return morphY; }
+    double getInternalPpq() const noexcept { return internalPpq.load(); }
+
+    garvo::DrumKit& getKit() noexcept { return kit; }
+    const garvo::DrumKit& getKit() const noexcept { return kit; }
+
+    juce::AudioProcessorValueTreeState apvts;
+    std::atomic<bool> playing{false};
+    std::array<std::atomic<bool>, garvo::kNumElements> muted{};
+
+    static juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
+
+private:
+    void parameterChanged(const juce::String& parameterID, float newValue) override;
+    void handleAsyncUpdate() override;
+    float rawParameter(const char* id) const noexcept;
+
+    double sampleRate = 44100.0;
+    std::atomic<bool> morphActive{false};
+    float morphX = 0.5f;
+    float morphY = 0.5f;
+    std::atomic<double> internalPpq{0.0};
+    mutable juce::SpinLock patternLock;
+    garvo::Pattern pattern;
+    garvo::DrumKit kit;
+    juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> outputGain{1.0f};
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(GarvoRhythmProcessor)
+};
