@@ -47,4 +47,12 @@ bool isTunedElement(Element element) noexcept
 {
     return isKnown(element) && kElementTable[static_cast<size_t>(elementIndex(element))].tuned;
 }
+std::optional<Element> elementFromName(const juce::String& name)
+{
+    const auto wanted = name.trim().replaceCharacter(' ', '_');
+    for (int index = 0; index < kNumElements; ++index)
+        if (wanted.equalsIgnoreCase(kElementTable[static_cast<size_t>(index)].name))
+            return elementFromIndex(index);
+    return std::nullopt;
+}
 } // namespace garvo

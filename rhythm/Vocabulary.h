@@ -3,6 +3,7 @@
 #include <juce_core/juce_core.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,8 @@ const char* elementName(Element element) noexcept;
 juce::String elementDisplayName(Element element);
 int midiNoteFor(Element element) noexcept;
 bool isTunedElement(Element element) noexcept;
+// Accepts the element name ("Closed_Hat") or its display name ("Closed Hat"), in any case.
+std::optional<Element> elementFromName(const juce::String& name);
 
 constexpr Element elementFromIndex(int index) noexcept { return static_cast<Element>(index); }
 constexpr int elementIndex(Element element) noexcept { return static_cast<int>(element); }

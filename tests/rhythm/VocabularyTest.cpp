@@ -57,3 +57,18 @@ TEST(Vocabulary, HitBeatAddsTheOffsetAtTheGivenTempo)
 }
 } // namespace
 } // namespace garvo
+
+namespace garvo
+{
+namespace
+{
+TEST(Vocabulary, ElementFromNameAcceptsNameOrDisplayNameInAnyCase)
+{
+    EXPECT_EQ(elementFromName("Closed_Hat"), Element::Closed_Hat);
+    EXPECT_EQ(elementFromName("closed hat"), Element::Closed_Hat);
+    EXPECT_EQ(elementFromName("LOG_DRUM"), Element::Log_Drum);
+    EXPECT_EQ(elementFromName("Unknown"), std::nullopt);
+    EXPECT_EQ(elementFromName(""), std::nullopt);
+}
+} // namespace
+} // namespace garvo
