@@ -10,7 +10,7 @@ target_link_libraries(garvo_juce
         juce::juce_gui_extra
         PkgConfig::GARVO_SYSTEM_CODECS
     PUBLIC
-        juce::juce_recommended_config_flags
+        juce::juce_recommended_config_flags)
 target_compile_definitions(garvo_juce
     PUBLIC
         JUCE_WEB_BROWSER=0
