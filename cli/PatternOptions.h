@@ -1,0 +1,35 @@
+#pragma once
+
+#include "rhythm/Pipeline.h"
+
+#include <iosfwd>
+#include <juce_core/juce_core.h>
+#include <optional>
+
+namespace garvo::cli
+{
+// The pattern a command works on, described exactly as the processor's generation values are,
+// so a command builds it with garvo::buildPattern and gets what the plug-in would publish.
+struct PatternOptions
+{
+    GenerationSettings settings; // defaults: "Amapiano", seed 1, density 0.6, swing 54, looseness 0.4, 2 bars
+    MorphState morph;            // active only with --morph
+};
+
+struct ParsedPatternOptions
+{
+    PatternOptions options;
+    // Every argument the parser does not know, in the original order, for the command to read.
+    juce::StringArray remaining;
+};
+
+// The option lines for a command's --help text, one option per line, indented by two spaces.
+const char* patternOptionsHelp() noexcept;
+
+// Reads the pattern options (--genre NAME | --morph X,Y, --seed, --density, --swing, --looseness,
+// --bars) out of a command's arguments. A wrong value is a usage error: it prints
+// "garvo-rhythm <command>: <what is wrong>" to `errors` and returns nothing, and the command then
+// exits with kExitUsage.
+std::optional<ParsedPatternOptions> parsePatternOptions(const juce::StringArray& args, const char* commandName,
+                                                        std::ostream& errors);
+} // namespace garvo::cli
