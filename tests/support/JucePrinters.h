@@ -1,0 +1,23 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+#include <ostream>
+
+// Readable GoogleTest failure messages for JUCE values (found by argument-dependent lookup).
+namespace juce
+{
+inline void PrintTo(const String& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const StringArray& strings, std::ostream* out)
+{
+    *out << "{" << strings.joinIntoString(", ").toStdString() << "}";
+}
+
+inline void PrintTo(const File& file, std::ostream* out)
+{
+    *out << file.getFullPathName().toStdString();
+}
+} // namespace juce
