@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace
 {
@@ -74,16 +75,43 @@ GarvoRhythmProcessor::~GarvoRhythmProcessor()
     cancelPendingUpdate();
 }
 
-const juce::String GarvoRhythmProcessor::getName() const { return "GARVO RHYTHM"; }
-double GarvoRhythmProcessor::getTailLengthSeconds() const { return 0.0; }
-bool GarvoRhythmProcessor::acceptsMidi() const { return true; }
-bool GarvoRhythmProcessor::producesMidi() const { return true; }
-bool GarvoRhythmProcessor::isMidiEffect() const { return false; }
-bool GarvoRhythmProcessor::hasEditor() const { return true; }
-int GarvoRhythmProcessor::getNumPrograms() { return 1; }
-int GarvoRhythmProcessor::getCurrentProgram() { return 0; }
+const juce::String GarvoRhythmProcessor::getName() const
+{
+    return "GARVO RHYTHM";
+}
+double GarvoRhythmProcessor::getTailLengthSeconds() const
+{
+    return 0.0;
+}
+bool GarvoRhythmProcessor::acceptsMidi() const
+{
+    return true;
+}
+bool GarvoRhythmProcessor::producesMidi() const
+{
+    return true;
+}
+bool GarvoRhythmProcessor::isMidiEffect() const
+{
+    return false;
+}
+bool GarvoRhythmProcessor::hasEditor() const
+{
+    return true;
+}
+int GarvoRhythmProcessor::getNumPrograms()
+{
+    return 1;
+}
+int GarvoRhythmProcessor::getCurrentProgram()
+{
+    return 0;
+}
 void GarvoRhythmProcessor::setCurrentProgram(int) {}
-const juce::String GarvoRhythmProcessor::getProgramName(int) { return "Default"; }
+const juce::String GarvoRhythmProcessor::getProgramName(int)
+{
+    return "Default";
+}
 void GarvoRhythmProcessor::changeProgramName(int, const juce::String&) {}
 void GarvoRhythmProcessor::releaseResources() {}
 
@@ -130,11 +158,16 @@ garvo::Pattern GarvoRhythmProcessor::getCurrentPatternCopy() const
 void GarvoRhythmProcessor::regeneratePattern()
 {
     auto fresh = garvo::buildPattern(currentGenerationSettings(), currentMorphState());
-    {
-        const juce::SpinLock::ScopedLockType lock(patternLock);
-        pattern = std::move(fresh.pattern);
-    }
+    publishPattern(std::move(fresh.pattern));
     kit.selectKitByName(juce::String(garvo::kitFolderForGenre(fresh.kitGenre)));
+}
+
+void GarvoRhythmProcessor::publishPattern(garvo::Pattern&& fresh)
+{
+    // The previous lanes are freed inside the lock; the audio thread only ever tries it.
+    const juce::SpinLock::ScopedLockType lock(patternLock);
+    pattern = std::move(fresh);
+    publishedTempo = pattern.tempo;
 }
 
 void GarvoRhythmProcessor::setMorphPosition(float x, float y)
@@ -178,14 +211,171 @@ void GarvoRhythmProcessor::prepareToPlay(double newSampleRate, int)
     regeneratePattern();
 }
 
-void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
+namespace
+{
+struct Trigger
+{
+    int sampleOffset;
+    int note;
+    float gain;
+    garvo::Element element;
+};
+
+} // namespace
+
+void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
 {
     const juce::ScopedNoDenormals noDenormals;
+    const auto numSamples = buffer.getNumSamples();
     buffer.clear();
+
+    const auto character = std::clamp(static_cast<int>(rawParameter(id::kit)), 0, 3);
+    kit.decayScale = kDecayScaleForCharacter[static_cast<size_t>(character)];
+    kit.pitchSemitones = std::clamp(rawParameter(id::kitPitch), -24.0f, 24.0f);
+    const auto audioOn = rawParameter(id::audioOn) > 0.5f;
+
+    std::array<Trigger, kMaxTriggersPerBlock> triggers;
+    int numTriggers = 0;
+
+    if (const auto window = findTransportWindow(); window.has_value() && numSamples > 0)
+    {
+        const auto beatsPerSample = window->tempo / (sampleRate * 60.0);
+        if (beatsPerSample > 0.0)
+        {
+            const auto blockBeats = numSamples * beatsPerSample;
+            const juce::SpinLock::ScopedTryLockType lock(patternLock);
+            if (lock.isLocked() && !pattern.hits.empty())
+            {
+                const auto offsetTempo =
+                    window->ownTransport ? (pattern.tempo > 0.0 ? pattern.tempo : 120.0) : window->tempo;
+                const auto loopBeats = pattern.bars * 4.0;
+                auto loopStart = std::fmod(window->startBeat, loopBeats);
+                if (loopStart < 0.0)
+                    loopStart += loopBeats;
+                auto noteLength = static_cast<int>(0.04 / beatsPerSample);
+                if (noteLength < 2)
+                    noteLength = 1;
+
+                for (const auto& [element, lane] : pattern.hits)
+                {
+                    const auto index = garvo::elementIndex(element);
+                    const auto isMuted = index >= 0 && index < garvo::kNumElements &&
+                                         muted[static_cast<size_t>(index)].load(std::memory_order_relaxed);
+                    for (const auto& hit : lane)
+                    {
+                        auto beat =
+                            (hit.bar * 16 + hit.step) * 0.25 + hit.offsetMs / 1000.0 * offsetTempo / 60.0 - loopStart;
+                        while (beat < 0.0)
+                            beat += loopBeats;
+                        if (beat >= blockBeats)
+                            continue;
+
+                        const auto offset = std::clamp(static_cast<int>(beat / beatsPerSample), 0, numSamples - 1);
+                        const auto note = static_cast<juce::uint8>(hit.note & 0x7f);
+                        const auto velocity = static_cast<juce::uint8>(std::clamp(hit.velocity, 1, 127));
+                        const juce::uint8 noteOn[3]{0x99, note, velocity};
+                        const juce::uint8 noteOff[3]{0x89, note, 0};
+                        midi.addEvent(noteOn, 3, offset);
+                        midi.addEvent(noteOff, 3, std::min(offset + noteLength, numSamples - 1));
+                        if (!isMuted && numTriggers < kMaxTriggersPerBlock)
+                            triggers[static_cast<size_t>(numTriggers++)] = {
+                                offset, hit.note, static_cast<float>(hit.velocity) / 127.0f, element};
+                    }
+                }
+            }
+            if (window->ownTransport)
+                internalPpq = internalPpq.load() + blockBeats;
+        }
+    }
+
+    if (audioOn)
+    {
+        std::array<int, kMaxTriggersPerBlock> order;
+        for (int i = 0; i < numTriggers; ++i)
+            order[static_cast<size_t>(i)] = i;
+        std::sort(
+            order.begin(), order.begin() + numTriggers,
+            [&triggers](int a, int b)
+            { return triggers[static_cast<size_t>(a)].sampleOffset < triggers[static_cast<size_t>(b)].sampleOffset; });
+        int cursor = 0;
+        for (int i = 0; i < numTriggers; ++i)
+        {
+            const auto& trigger = triggers[static_cast<size_t>(order[static_cast<size_t>(i)])];
+            if (trigger.sampleOffset > cursor)
+            {
+                kit.render(buffer, cursor, trigger.sampleOffset - cursor);
+                cursor = trigger.sampleOffset;
+            }
+            kit.noteOnElement(trigger.element, trigger.note, trigger.gain);
+        }
+        if (cursor < numSamples)
+            kit.render(buffer, cursor, numSamples - cursor);
+    }
+    else
+    {
+        kit.allNotesOff();
+    }
+
+    outputGain.setTargetValue(decibelsToGain(rawParameter(id::outGain)));
+    if (outputGain.isSmoothing())
+    {
+        for (int sample = 0; sample < numSamples; ++sample)
+        {
+            const auto gain = outputGain.getNextValue();
+            for (int channel = 0; channel < buffer.getNumChannels(); ++channel)
+                buffer.setSample(channel, sample, buffer.getSample(channel, sample) * gain);
+        }
+    }
+    else if (const auto gain = outputGain.getTargetValue(); gain != 1.0f)
+    {
+        buffer.applyGain(gain);
+    }
 }
 
-void GarvoRhythmProcessor::getStateInformation(juce::MemoryBlock&) {}
-void GarvoRhythmProcessor::setStateInformation(const void*, int)
+std::optional<GarvoRhythmProcessor::TransportWindowInfo> GarvoRhythmProcessor::findTransportWindow() const noexcept
 {
+    if (auto* head = getPlayHead())
+        if (const auto position = head->getPosition())
+            if (const auto ppq = position->getPpqPosition(), bpm = position->getBpm();
+                ppq.hasValue() && bpm.hasValue() && position->getIsPlaying())
+                return TransportWindowInfo{*ppq, *bpm, false};
+
+    if (playing.load())
+    {
+        // The own transport runs at the pattern's tempo, so what plays is what the exports write.
+        const auto tempo = publishedTempo.load();
+        return TransportWindowInfo{internalPpq.load(), tempo > 0.0 ? tempo : 120.0, true};
+    }
+    return std::nullopt;
+}
+
+void GarvoRhythmProcessor::getStateInformation(juce::MemoryBlock& destData)
+{
+    auto state = apvts.copyState();
+    if (!state.isValid())
+        return;
+    juce::ValueTree variations(kVariationsTag);
+    for (int element = 0; element < garvo::kNumElements; ++element)
+        variations.setProperty("e" + juce::String(element), kit.variations[static_cast<size_t>(element)].load(),
+                               nullptr);
+    if (const auto existing = state.getChildWithName(kVariationsTag); existing.isValid())
+        state.removeChild(existing, nullptr);
+    state.appendChild(variations, nullptr);
+    if (const auto xml = state.createXml())
+        copyXmlToBinary(*xml, destData);
+}
+
+void GarvoRhythmProcessor::setStateInformation(const void* data, int sizeInBytes)
+{
+    if (const auto xml = getXmlFromBinary(data, sizeInBytes);
+        xml != nullptr && xml->getTagName().equalsIgnoreCase(apvts.state.getType().toString()))
+    {
+        apvts.replaceState(juce::ValueTree::fromXml(*xml));
+        if (const auto variations = apvts.state.getChildWithName(kVariationsTag); variations.isValid())
+            for (int element = 0; element < garvo::kNumElements; ++element)
+                kit.variations[static_cast<size_t>(element)] =
+                    std::clamp(static_cast<int>(variations.getProperty("e" + juce::String(element), 0)), 0,
+                               garvo::kNumVariations - 1);
+    }
     regeneratePattern();
 }

@@ -4,10 +4,10 @@
 #include "rhythm/Pipeline.h"
 #include "rhythm/Vocabulary.h"
 
-#include <juce_audio_processors/juce_audio_processors.h>
-
 #include <array>
 #include <atomic>
+#include <juce_audio_processors/juce_audio_processors.h>
+#include <optional>
 
 class GarvoRhythmProcessor : public juce::AudioProcessor,
                              private juce::AudioProcessorValueTreeState::Listener,
@@ -39,6 +39,8 @@ public:
 
     garvo::Pattern getCurrentPatternCopy() const;
     void regeneratePattern();
+    // Hands a finished pattern to playback, the lane grid and the exports (under the pattern lock).
+    void publishPattern(garvo::Pattern&& fresh);
     void setMorphPosition(float x, float y);
     bool togglePlaying();
 
@@ -64,11 +66,21 @@ private:
     void handleAsyncUpdate() override;
     float rawParameter(const char* id) const noexcept;
 
+    struct TransportWindowInfo
+    {
+        double startBeat; // where the block begins, in beats
+        double tempo;     // beats per minute the block advances at
+        bool ownTransport;
+    };
+    std::optional<TransportWindowInfo> findTransportWindow() const noexcept;
+
     double sampleRate = 44100.0;
     std::atomic<bool> morphActive{false};
     float morphX = 0.5f;
     float morphY = 0.5f;
     std::atomic<double> internalPpq{0.0};
+    // The published pattern's tempo, readable by the audio thread without the pattern lock.
+    std::atomic<double> publishedTempo{120.0};
     mutable juce::SpinLock patternLock;
     garvo::Pattern pattern;
     garvo::DrumKit kit;
