@@ -118,14 +118,14 @@ void renderPatternToBuffer(const Pattern& pattern, juce::AudioBuffer<float>& buf
     renderPatternWithKit(pattern, *kit, buffer, laneFilter);
 }
 
-std::vector<unsigned char> bufferToWavBytes(const juce::AudioBuffer<float>& buffer)
+std::vector<unsigned char> bufferToWavBytes(const juce::AudioBuffer<float>& buffer, double sampleRate)
 {
     juce::MemoryBlock block;
     {
         juce::WavAudioFormat format;
         auto stream = std::make_unique<juce::MemoryOutputStream>(block, false);
         std::unique_ptr<juce::AudioFormatWriter> writer(
-            format.createWriterFor(stream.get(), kRenderSampleRate,
+            format.createWriterFor(stream.get(), sampleRate,
                                    juce::AudioChannelSet::canonicalChannelSet(buffer.getNumChannels()), 24, {}, 0));
         if (writer == nullptr)
             return {};

@@ -36,8 +36,10 @@ void renderPatternWithKit(const Pattern& pattern, DrumKit& kit, juce::AudioBuffe
 void renderPatternToBuffer(const Pattern& pattern, juce::AudioBuffer<float>& buffer,
                            const std::set<Element>* laneFilter, const KitSnapshot& snapshot = {});
 
-// The buffer as a 24-bit, 44.1 kHz PCM WAV file; empty when no WAV writer could be made.
-std::vector<unsigned char> bufferToWavBytes(const juce::AudioBuffer<float>& buffer);
+// The buffer as a 24-bit PCM WAV file (44.1 kHz unless told otherwise); empty when no WAV writer
+// could be made.
+std::vector<unsigned char> bufferToWavBytes(const juce::AudioBuffer<float>& buffer,
+                                            double sampleRate = kRenderSampleRate);
 
 // One lane rendered alone, as WAV bytes of the full render length.
 std::vector<unsigned char> renderElementWav(const Pattern& pattern, Element element, const KitSnapshot& snapshot = {});
