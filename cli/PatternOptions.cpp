@@ -11,8 +11,6 @@
 
 namespace garvo::cli
 {
-namespace
-{
 // The whole text must be the number: "1.5x", " 2" or "" are malformed, not truncated.
 std::optional<double> parseReal(const std::string& text)
 {
@@ -34,6 +32,8 @@ std::optional<int> parseInteger(const std::string& text)
     return value;
 }
 
+namespace
+{
 class Parser
 {
 public:

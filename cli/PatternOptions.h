@@ -5,6 +5,7 @@
 #include <iosfwd>
 #include <juce_core/juce_core.h>
 #include <optional>
+#include <string>
 
 namespace garvo::cli
 {
@@ -22,6 +23,11 @@ struct ParsedPatternOptions
     // Every argument the parser does not know, in the original order, for the command to read.
     juce::StringArray remaining;
 };
+
+// Strict number parsing for option values: the whole text must be the number, so "1.5x", " 2"
+// or "" are malformed rather than truncated.
+std::optional<double> parseReal(const std::string& text);
+std::optional<int> parseInteger(const std::string& text);
 
 // The option lines for a command's --help text, one option per line, indented by two spaces.
 const char* patternOptionsHelp() noexcept;
