@@ -34,6 +34,9 @@ struct GenreDNA
 
 // Never fails: an unregistered name gives the "Amapiano" recipe.
 const GenreDNA& getGenre(const std::string& name);
+// The recipe at a position of the display order (a "genre" parameter index); outside 0 to 29 it
+// is the "Amapiano" recipe. Saves building the name list when only one entry is wanted.
+const GenreDNA& genreAt(int index);
 // The thirty genre names in display order; a "genre" parameter index is a position in this list.
 std::vector<std::string> genreNames();
 // The drum-library kit folder that sounds a genre; anything unknown gives "House".
