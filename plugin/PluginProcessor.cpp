@@ -1,5 +1,6 @@
 #include "plugin/PluginProcessor.h"
 
+#include "export/MidiFileWriter.h"
 #include "kit/DrumLibrary.h"
 #include "plugin/ParameterIds.h"
 #include "rhythm/GenreDNA.h"
@@ -159,7 +160,39 @@ void GarvoRhythmProcessor::regeneratePattern()
 {
     auto fresh = garvo::buildPattern(currentGenerationSettings(), currentMorphState());
     publishPattern(std::move(fresh.pattern));
-    kit.selectKitByName(juce::String(garvo::kitFolderForGenre(fresh.kitGenre)));
+    requestedKitFolder = juce::String(garvo::kitFolderForGenre(fresh.kitGenre));
+    kit.selectKitByName(requestedKitFolder);
+}
+
+std::vector<unsigned char> GarvoRhythmProcessor::exportFullKitMidi() const
+{
+    return garvo::fullKitMidiBytes(getCurrentPatternCopy());
+}
+
+std::vector<unsigned char> GarvoRhythmProcessor::exportElementMidi(garvo::Element element) const
+{
+    return garvo::elementMidiBytes(getCurrentPatternCopy(), element);
+}
+
+garvo::KitSnapshot GarvoRhythmProcessor::liveKitSnapshot() const
+{
+    garvo::KitSnapshot snapshot;
+    // The name of the kit that plays, so the export's own library load selects the same one.
+    if (kit.hasKits())
+    {
+        const int last = static_cast<int>(kit.kitNames.size()) - 1;
+        snapshot.kitFolder = kit.kitNames[static_cast<std::size_t>(std::clamp(kit.currentKit.load(), 0, last))];
+    }
+    else
+        snapshot.kitFolder = requestedKitFolder;
+    for (std::size_t i = 0; i < snapshot.variations.size(); ++i)
+    {
+        snapshot.variations[i] = kit.variations[i].load();
+        snapshot.userPads[i] = std::atomic_load(&kit.userPads[i]);
+    }
+    snapshot.decayScale = garvo::decayScaleForKitCharacter(rawParameter(id::kit));
+    snapshot.pitchSemitones = std::clamp(rawParameter(id::kitPitch), -24.0f, 24.0f);
+    return snapshot;
 }
 
 void GarvoRhythmProcessor::publishPattern(garvo::Pattern&& fresh)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/KitSnapshot.h"
 #include "kit/DrumKit.h"
 #include "rhythm/Pipeline.h"
 #include "rhythm/Vocabulary.h"
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <juce_audio_processors/juce_audio_processors.h>
 #include <optional>
+#include <vector>
 
 class GarvoRhythmProcessor : public juce::AudioProcessor,
                              private juce::AudioProcessorValueTreeState::Listener,
@@ -43,6 +45,14 @@ public:
     void publishPattern(garvo::Pattern&& fresh);
     void setMorphPosition(float x, float y);
     bool togglePlaying();
+
+    // Standard MIDI File bytes of the current pattern: every lane on its General MIDI note, or
+    // one lane on note 60.
+    std::vector<unsigned char> exportFullKitMidi() const;
+    std::vector<unsigned char> exportElementMidi(garvo::Element element) const;
+    // A read-only copy of what live playback sounds like (selected kit, variations, user samples,
+    // kit character, pitch), so that audio exports match it without touching the live kit.
+    garvo::KitSnapshot liveKitSnapshot() const;
 
     // The generation values as the parameters hold them now, converted for the pattern pipeline.
     garvo::GenerationSettings currentGenerationSettings() const;
@@ -84,6 +94,8 @@ private:
     mutable juce::SpinLock patternLock;
     garvo::Pattern pattern;
     garvo::DrumKit kit;
+    // The kit folder the last regeneration asked for; exports use it while no library is loaded.
+    juce::String requestedKitFolder;
     juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> outputGain{1.0f};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR(GarvoRhythmProcessor)
