@@ -1,7 +1,9 @@
 #pragma once
 
+#include "rhythm/GenreDNA.h"
 #include "rhythm/Vocabulary.h"
 
+#include <optional>
 #include <string>
 
 namespace garvo
@@ -31,6 +33,20 @@ struct RegeneratedPattern
     // The genre whose sample kit sounds the pattern: the chosen genre, or the dominant morph corner.
     std::string kitGenre;
 };
+
+// A regeneration stopped before humanizing, with the recipe the pattern was generated from
+// (the humanizer needs it). The command line shows this stage on request.
+struct RawPattern
+{
+    Pattern pattern;
+    std::string kitGenre;
+    const GenreDNA* registered = nullptr; // the chosen genre's recipe in normal mode
+    std::optional<GenreDNA> blend;        // the blended recipe in morph mode
+
+    const GenreDNA& recipe() const { return blend ? *blend : *registered; }
+};
+
+RawPattern buildRawPattern(const GenerationSettings& settings, const MorphState& morph);
 
 // The one way a pattern is built from the generation values: the processor and the CLI both call it.
 RegeneratedPattern buildPattern(const GenerationSettings& settings, const MorphState& morph);
