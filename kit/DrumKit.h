@@ -3,11 +3,10 @@
 #include "kit/Pad.h"
 #include "rhythm/Vocabulary.h"
 
-#include <juce_audio_basics/juce_audio_basics.h>
-#include <juce_core/juce_core.h>
-
 #include <array>
 #include <atomic>
+#include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_core/juce_core.h>
 #include <memory>
 #include <vector>
 
@@ -19,7 +18,8 @@ inline constexpr int kNumVariations = 5;
 using KitTable = std::array<std::array<PadPtr, kNumVariations>, kNumElements>;
 
 // The 32-voice sample player. Every kit of the library is decoded in advance; the audio path
-// (noteOnElement, render, allNotesOff) allocates nothing and takes no lock.
+// (noteOnElement, render, allNotesOff) allocates nothing, frees nothing and takes no lock apart
+// from the one inside the atomic load of a user pad.
 class DrumKit
 {
 public:
@@ -39,13 +39,27 @@ public:
     DrumKit(const DrumKit&) = delete;
     DrumKit& operator=(const DrumKit&) = delete;
 
+    // Replaces the whole library with the kits found below root; returns the number of pads
+    // loaded. Must not run while an audio thread plays this kit.
     int loadGenreDrumTree(const juce::File& root);
+
+    // Audio thread.
     void noteOnElement(Element element, int note, float velocity) noexcept;
     void render(juce::AudioBuffer<float>& buffer, int startSample, int numSamples) noexcept;
+    void allNotesOff() noexcept;
+
+    // Message thread.
     int getElementVariationCount(Element element) const noexcept;
     void selectKitByName(const juce::String& kitName) noexcept;
     bool hasKits() const noexcept { return !kitNames.empty(); }
-    void allNotesOff() noexcept;
+
+    // Installs a user sample for an element (message thread). The replaced pad is kept here
+    // until no voice can hold it any more, so the audio thread never drops its last reference.
+    void setUserPad(Element element, PadPtr pad);
+    PadPtr getUserPad(Element element) const noexcept;
+    // Frees the replaced user pads that only this kit still holds (message thread).
+    void releaseRetiredUserPads();
+    std::size_t retiredUserPadCount() const noexcept { return retiredUserPads.size(); }
 
     double sampleRate = 44100.0;
     std::array<Voice, kNumVoices> voices{};
@@ -57,5 +71,12 @@ public:
     std::array<PadPtr, kNumElements> userPads{};
     float decayScale = 1.0f;
     float pitchSemitones = 0.0f;
+
+private:
+    PadPtr findPad(Element element) const noexcept;
+    Voice& chooseVoice() noexcept;
+    static void renderVoice(Voice& voice, float* mix, int numSamples) noexcept;
+
+    std::vector<PadPtr> retiredUserPads;
 };
 } // namespace garvo

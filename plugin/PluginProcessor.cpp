@@ -2,6 +2,7 @@
 
 #include "export/MidiFileWriter.h"
 #include "kit/DrumLibrary.h"
+#include "kit/UserSample.h"
 #include "plugin/ParameterIds.h"
 #include "rhythm/GenreDNA.h"
 
@@ -225,6 +226,17 @@ void GarvoRhythmProcessor::parameterChanged(const juce::String& parameterID, flo
     if (parameterID == id::genre)
         morphActive = false;
     triggerAsyncUpdate();
+}
+
+void GarvoRhythmProcessor::loadUserSampleFile(garvo::Element element, const juce::File& file)
+{
+    const auto index = garvo::elementIndex(element);
+    if (index < 0 || index >= garvo::kNumElements)
+        return;
+    // The kit keeps the replaced pad until no voice can hold it, so the audio thread never
+    // frees it.
+    if (auto pad = garvo::decodeUserSampleFile(file))
+        kit.setUserPad(element, std::move(pad));
 }
 
 void GarvoRhythmProcessor::handleAsyncUpdate()

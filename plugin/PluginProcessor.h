@@ -65,6 +65,10 @@ public:
     garvo::DrumKit& getKit() noexcept { return kit; }
     const garvo::DrumKit& getKit() const noexcept { return kit; }
 
+    // Replaces an element's sound by the user's own audio file (message thread). A file that
+    // cannot be used leaves the element's sound as it was.
+    void loadUserSampleFile(garvo::Element element, const juce::File& file);
+
     juce::AudioProcessorValueTreeState apvts;
     std::atomic<bool> playing{false};
     std::array<std::atomic<bool>, garvo::kNumElements> muted{};
