@@ -7,10 +7,14 @@
 
 namespace garvo::cli
 {
+int runPatternCommand(const juce::StringArray& args);
+
 namespace
 {
 // Commands are added here as they are built; each lives in its own file.
-constexpr std::array<Command, 0> kCommands{};
+constexpr auto kCommands = std::to_array<Command>({
+    {"pattern", "print the pattern for the given values as one line of JSON", runPatternCommand},
+});
 
 void printUsage(std::ostream& out)
 {
