@@ -72,10 +72,11 @@ int prepareRenderKit(DrumKit& kit, const Pattern& pattern, const KitSnapshot& sn
     if (loaded > 0)
         kit.selectKitByName(snapshot.kitFolder.isNotEmpty() ? snapshot.kitFolder
                                                             : juce::String(kitFolderForGenre(pattern.genre)));
-    for (std::size_t i = 0; i < kit.variations.size(); ++i)
+    for (int index = 0; index < kNumElements; ++index)
     {
-        kit.variations[i].store(snapshot.variations[i]);
-        std::atomic_store(&kit.userPads[i], snapshot.userPads[i]);
+        const auto slot = static_cast<std::size_t>(index);
+        kit.variations[slot].store(snapshot.variations[slot]);
+        kit.setUserPad(elementFromIndex(index), snapshot.userPads[slot]);
     }
     kit.decayScale = snapshot.decayScale;
     kit.pitchSemitones = std::clamp(snapshot.pitchSemitones, -kMaxKitPitchSemitones, kMaxKitPitchSemitones);
@@ -124,9 +125,8 @@ std::vector<unsigned char> bufferToWavBytes(const juce::AudioBuffer<float>& buff
     {
         juce::WavAudioFormat format;
         auto stream = std::make_unique<juce::MemoryOutputStream>(block, false);
-        std::unique_ptr<juce::AudioFormatWriter> writer(
-            format.createWriterFor(stream.get(), sampleRate,
-                                   juce::AudioChannelSet::canonicalChannelSet(buffer.getNumChannels()), 24, {}, 0));
+        std::unique_ptr<juce::AudioFormatWriter> writer(format.createWriterFor(
+            stream.get(), sampleRate, juce::AudioChannelSet::canonicalChannelSet(buffer.getNumChannels()), 24, {}, 0));
         if (writer == nullptr)
             return {};
         stream.release(); // the writer owns the stream now

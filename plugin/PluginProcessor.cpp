@@ -186,10 +186,11 @@ garvo::KitSnapshot GarvoRhythmProcessor::liveKitSnapshot() const
     }
     else
         snapshot.kitFolder = requestedKitFolder;
-    for (std::size_t i = 0; i < snapshot.variations.size(); ++i)
+    for (int index = 0; index < garvo::kNumElements; ++index)
     {
-        snapshot.variations[i] = kit.variations[i].load();
-        snapshot.userPads[i] = std::atomic_load(&kit.userPads[i]);
+        const auto slot = static_cast<std::size_t>(index);
+        snapshot.variations[slot] = kit.variations[slot].load();
+        snapshot.userPads[slot] = kit.getUserPad(garvo::elementFromIndex(index));
     }
     snapshot.decayScale = garvo::decayScaleForKitCharacter(rawParameter(id::kit));
     snapshot.pitchSemitones = std::clamp(rawParameter(id::kitPitch), -24.0f, 24.0f);

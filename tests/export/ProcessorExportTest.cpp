@@ -49,7 +49,7 @@ TEST(ProcessorExport, SnapshotCopiesTheLiveSoundSettingsAndLeavesTheLiveKitAlone
     auto& kit = processor.getKit();
     const auto userClap = test::makeSteadyPad(0.6f);
     kit.variations[kSnare] = 3;
-    std::atomic_store(&kit.userPads[kClap], userClap);
+    kit.setUserPad(Element::Clap, userClap);
     test::setParameter(processor, paramId::kit, 2.0f); // "Warm"
     test::setParameter(processor, paramId::kitPitch, -7.0f);
 
@@ -66,7 +66,7 @@ TEST(ProcessorExport, SnapshotCopiesTheLiveSoundSettingsAndLeavesTheLiveKitAlone
     juce::AudioBuffer<float> buffer;
     renderPatternToBuffer(processor.getCurrentPatternCopy(), buffer, nullptr, live);
     EXPECT_EQ(kit.variations[kSnare].load(), 3);
-    EXPECT_EQ(std::atomic_load(&kit.userPads[kClap]), userClap);
+    EXPECT_EQ(kit.getUserPad(Element::Clap), userClap);
     EXPECT_FALSE(kit.hasKits());
 }
 
