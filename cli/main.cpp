@@ -7,12 +7,18 @@
 
 namespace garvo::cli
 {
+int runMidiCommand(const juce::StringArray& args);
+int runWavCommand(const juce::StringArray& args);
+int runKitCommand(const juce::StringArray& args);
 int runPatternCommand(const juce::StringArray& args);
 
 namespace
 {
 // Commands are added here as they are built; each lives in its own file.
 constexpr auto kCommands = std::to_array<Command>({
+    {"midi", "write the pattern as a Standard MIDI File, like \"Export MIDI\" or a lane drag-out", runMidiCommand},
+    {"wav", "render the pattern to a WAV file, like \"Export Audio\" or a lane drag-out", runWavCommand},
+    {"kit", "write what \"Export Kit\" writes into a folder", runKitCommand},
     {"pattern", "print the pattern for the given values as one line of JSON", runPatternCommand},
 });
 
