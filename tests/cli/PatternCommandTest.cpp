@@ -41,15 +41,19 @@ std::string hitJson(int step, int velocity, int note)
 
 TEST(PatternCommand, RawTrapIsTheGeneratorsGridPatternAsJson)
 {
-    std::string hats;
+    std::string expected = "{\"genre\":\"Trap\",\"tempo\":140.0,\"bars\":1,\"seed\":1,\"lanes\":[";
+    expected += "{\"element\":\"Kick\",\"hits\":[";
+    expected += hitJson(0, 127, 36) + "," + hitJson(7, 124, 36) + "," + hitJson(10, 124, 36);
+    expected += "]},{\"element\":\"Snare\",\"hits\":[";
+    expected += hitJson(8, 127, 38);
+    expected += "]},{\"element\":\"Closed_Hat\",\"hits\":[";
     for (int step = 0; step < 16; ++step)
-        hats +=
-            (step > 0 ? "," : "") + hitJson(step, step == 3 || step == 7 || step == 11 || step >= 13 ? 100 : 55, 42);
-    const std::string expected = "{\"genre\":\"Trap\",\"tempo\":140.0,\"bars\":1,\"seed\":1,\"lanes\":["
-                                 "{\"element\":\"Kick\",\"hits\":[" +
-                                 hitJson(0, 127, 36) + "," + hitJson(7, 124, 36) + "," + hitJson(10, 124, 36) +
-                                 "]},{\"element\":\"Snare\",\"hits\":[" + hitJson(8, 127, 38) +
-                                 "]},{\"element\":\"Closed_Hat\",\"hits\":[" + hats + "]}]}\n";
+    {
+        if (step > 0)
+            expected += ',';
+        expected += hitJson(step, step == 3 || step == 7 || step == 11 || step >= 13 ? 100 : 55, 42);
+    }
+    expected += "]}]}\n";
     const auto result = runPattern({"--genre", "Trap", "--bars", "1", "--raw"});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.output, expected);
