@@ -4,6 +4,7 @@
 #include "kit/DrumLibrary.h"
 #include "kit/UserSample.h"
 #include "plugin/ParameterIds.h"
+#include "plugin/PluginEditor.h"
 #include "rhythm/GenreDNA.h"
 
 #include <algorithm>
@@ -119,7 +120,7 @@ void GarvoRhythmProcessor::releaseResources() {}
 
 juce::AudioProcessorEditor* GarvoRhythmProcessor::createEditor()
 {
-    return new juce::GenericAudioProcessorEditor(*this);
+    return new GarvoRhythmEditor(*this);
 }
 
 bool GarvoRhythmProcessor::isBusesLayoutSupported(const BusesLayout& layout) const

@@ -1,0 +1,476 @@
+#include "plugin/LaneGrid.h"
+
+#include "export/ExportActions.h"
+#include "plugin/GarvoColours.h"
+#include "plugin/GarvoLookAndFeel.h"
+#include "plugin/PluginProcessor.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace
+{
+constexpr std::array<const char*, 4> kAudioExtensions{".wav", ".aif", ".aiff", ".flac"};
+
+const std::array<juce::Colour, 5>& laneColours()
+{
+    static const std::array<juce::Colour, 5> colours{GarvoColours::lanePurple, GarvoColours::laneBlue,
+                                                     GarvoColours::laneGreen, GarvoColours::laneGold,
+                                                     GarvoColours::laneRed};
+    return colours;
+}
+
+juce::Colour withAlphaByte(juce::Colour colour, int alpha)
+{
+    return colour.withAlpha(static_cast<juce::uint8>(alpha));
+}
+
+juce::Colour withOpacity(juce::Colour colour, float opacity)
+{
+    return colour.withAlpha(static_cast<juce::uint8>(std::lround(opacity * 255.0f)));
+}
+
+int elementSlot(garvo::Element element)
+{
+    return garvo::elementIndex(element);
+}
+} // namespace
+
+LaneGrid::LaneGrid(GarvoRhythmProcessor& processorToUse) : processor(processorToUse)
+{
+    startExternalDrag = [this](const juce::File& file, std::function<void()> finished)
+    {
+        return juce::DragAndDropContainer::performExternalDragDropOfFiles({file.getFullPathName()}, false, this,
+                                                                          std::move(finished));
+    };
+    launchChooser = [](juce::FileChooser& chooser, std::function<void(const juce::FileChooser&)> chosen)
+    {
+        chooser.launchAsync(juce::FileBrowserComponent::openMode | juce::FileBrowserComponent::canSelectFiles,
+                            std::move(chosen));
+    };
+}
+
+LaneGrid::~LaneGrid() = default;
+
+std::vector<garvo::Element> LaneGrid::activeLanes() const
+{
+    return layoutFor(processor.getCurrentPatternCopy()).lanes;
+}
+
+LaneGrid::Layout LaneGrid::currentLayout() const
+{
+    return layoutFor(processor.getCurrentPatternCopy());
+}
+
+LaneGrid::Layout LaneGrid::layoutFor(const garvo::Pattern& pattern) const
+{
+    Layout layout;
+    for (int index = 0; index < garvo::kNumElements; ++index)
+        if (pattern.hits.contains(garvo::elementFromIndex(index)))
+            layout.lanes.push_back(garvo::elementFromIndex(index));
+
+    const auto width = static_cast<float>(getWidth());
+    const auto innerHeight = std::max(static_cast<float>(getHeight()) - 24.0f, 0.0f);
+    const auto headerHeight = std::min(innerHeight, 22.0f);
+    layout.rowTop = 12.0f + headerHeight;
+    const auto laneCount = static_cast<float>(layout.lanes.size());
+    layout.rowHeight =
+        layout.lanes.empty() ? kMaxRowHeight : std::min((innerHeight - headerHeight) / laneCount, kMaxRowHeight);
+    layout.steps = std::max(garvo::kStepsPerBar * pattern.bars, garvo::kStepsPerBar);
+    layout.stepWidth = std::max(width - 174.0f, 0.0f) / static_cast<float>(layout.steps);
+    return layout;
+}
+
+namespace
+{
+bool isRow(const LaneGrid::Layout& layout, int row)
+{
+    return row >= 0 && row < static_cast<int>(layout.lanes.size());
+}
+
+float rowY(const LaneGrid::Layout& layout, int row)
+{
+    return layout.rowTop + static_cast<float>(row) * layout.rowHeight;
+}
+} // namespace
+
+juce::Rectangle<float> LaneGrid::muteDotAt(const Layout& layout, int row)
+{
+    if (!isRow(layout, row))
+        return {};
+    return {16.0f, rowY(layout, row) + (layout.rowHeight - 13.0f) / 2.0f, 13.0f, 13.0f};
+}
+
+juce::Rectangle<float> LaneGrid::loadTagAt(const Layout& layout, int row)
+{
+    if (!isRow(layout, row))
+        return {};
+    return {116.0f, rowY(layout, row) + (layout.rowHeight - 17.0f) / 2.0f, 40.0f, 17.0f};
+}
+
+juce::Rectangle<float> LaneGrid::variationStripAt(const Layout& layout, int row)
+{
+    if (!isRow(layout, row) || layout.rowHeight < kMinStripRowHeight)
+        return {};
+    return {38.0f, rowY(layout, row) + layout.rowHeight - 11.0f, 72.0f, 8.0f};
+}
+
+int LaneGrid::laneRowAt(const Layout& layout, float y)
+{
+    if (layout.lanes.empty())
+        return -1;
+    const auto row = static_cast<int>(std::floor((y - layout.rowTop) / layout.rowHeight));
+    return isRow(layout, row) ? row : -1;
+}
+
+int LaneGrid::laneRowAt(float y) const
+{
+    return laneRowAt(currentLayout(), y);
+}
+
+juce::Rectangle<float> LaneGrid::muteDotAt(int row) const
+{
+    return muteDotAt(currentLayout(), row);
+}
+
+juce::Rectangle<float> LaneGrid::loadTagAt(int row) const
+{
+    return loadTagAt(currentLayout(), row);
+}
+
+juce::Rectangle<float> LaneGrid::variationStripAt(int row) const
+{
+    return variationStripAt(currentLayout(), row);
+}
+
+void LaneGrid::paint(juce::Graphics& g)
+{
+    using namespace GarvoColours;
+    const auto width = static_cast<float>(getWidth());
+    const auto height = static_cast<float>(getHeight());
+
+    g.setColour(withAlphaByte(juce::Colours::black, 0x73));
+    g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
+    g.setGradientFill(
+        juce::ColourGradient(juce::Colour(0xff0c0e12), width / 2.0f, 0.0f, panelRecess, width / 2.0f, height, false));
+    g.fillRoundedRectangle(0.0f, 0.0f, width, height, 10.0f);
+    g.setColour(withAlphaByte(juce::Colours::black, 0x99));
+    g.drawRoundedRectangle(0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f), 10.0f, 1.0f);
+    g.setColour(withAlphaByte(accentDeep, 0x59));
+    g.drawRoundedRectangle(1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f), 9.0f, 1.0f);
+
+    const auto pattern = processor.getCurrentPatternCopy();
+    const auto layout = layoutFor(pattern);
+    if (layout.lanes.empty())
+        return;
+
+    g.setFont(GarvoLookAndFeel::brandFont(9.5f, true));
+    g.setColour(withAlphaByte(textMuted, 0xb2));
+    for (int step = 0; step < layout.steps; step += 4)
+        g.drawText(juce::String(step / 4 + 1),
+                   juce::Rectangle<float>(kStepsLeft + static_cast<float>(step) * layout.stepWidth, 12.0f,
+                                          4.0f * layout.stepWidth, 16.0f),
+                   juce::Justification::centredLeft, false);
+
+    if (width - 18.0f > 18.0f)
+    {
+        g.setColour(withAlphaByte(accentDeep, 0x66));
+        g.fillRect(18.0f, std::floor(layout.rowTop) - 3.0f, width - 36.0f, 1.0f);
+    }
+    if (height - 12.0f > layout.rowTop - 2.0f)
+    {
+        g.setColour(withAlphaByte(accentDeep, 0x47));
+        g.fillRect(159.0f, layout.rowTop - 2.0f, 1.0f, height - 12.0f - (layout.rowTop - 2.0f));
+    }
+
+    for (int row = 0; row < static_cast<int>(layout.lanes.size()); ++row)
+        paintRow(g, pattern, layout, row);
+}
+
+void LaneGrid::paintRow(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout, int row) const
+{
+    using namespace GarvoColours;
+    const auto element = layout.lanes[static_cast<size_t>(row)];
+    const auto slot = elementSlot(element);
+    const auto colour = laneColours()[static_cast<size_t>(row % 5)];
+    const auto muted = processor.muted[static_cast<size_t>(slot)].load();
+    const auto width = static_cast<float>(getWidth());
+    const auto y = rowY(layout, row);
+    const auto rowHeight = layout.rowHeight;
+
+    if (row % 2 == 1)
+    {
+        g.setColour(withAlphaByte(juce::Colours::white, 0x04));
+        g.fillRect(16.0f, y, width - 32.0f, rowHeight);
+    }
+    const juce::Rectangle<float> rowBand(16.0f, y + 1.0f, width - 32.0f, rowHeight - 2.0f);
+    if (row == hoverRow)
+    {
+        g.setColour(withAlphaByte(accentGlow, 0x14));
+        g.fillRoundedRectangle(rowBand, 4.0f);
+    }
+    if (row == dropRow)
+    {
+        g.setColour(withAlphaByte(accent, 0x29));
+        g.fillRoundedRectangle(rowBand, 4.0f);
+    }
+
+    const auto dot = muteDotAt(layout, row);
+    if (muted)
+    {
+        g.setColour(withAlphaByte(textMuted, 0x80));
+        g.drawEllipse(dot.reduced(1.0f), 1.4f);
+    }
+    else
+    {
+        g.setColour(withAlphaByte(colour, 0x59));
+        g.fillEllipse(dot.expanded(2.0f));
+        g.setColour(colour);
+        g.fillEllipse(dot);
+        g.setColour(withAlphaByte(goldHi, 0x80));
+        g.fillEllipse(dot.getX() + 3.0f, dot.getY() + 2.5f, 3.0f, 2.5f);
+    }
+
+    const auto& kit = processor.getKit();
+    const auto variationCount = kit.getElementVariationCount(element);
+    const auto strip = variationStripAt(layout, row);
+    const auto showsStrip = variationCount != 0 && !strip.isEmpty();
+
+    g.setFont(GarvoLookAndFeel::brandFont(12.5f, false));
+    g.setColour(muted ? withAlphaByte(textMuted, 0x80) : textWarm);
+    g.drawText(
+        garvo::elementDisplayName(element),
+        juce::Rectangle<int>(38, static_cast<int>(y), 72, static_cast<int>(showsStrip ? rowHeight - 10.0f : rowHeight)),
+        juce::Justification::centredLeft, true);
+
+    if (showsStrip)
+    {
+        const auto selected = kit.variations[static_cast<size_t>(slot)].load();
+        const auto segmentWidth = strip.getWidth() / static_cast<float>(variationCount);
+        for (int index = 0; index < variationCount; ++index)
+        {
+            const juce::Rectangle<float> segment(strip.getX() + static_cast<float>(index) * segmentWidth, strip.getY(),
+                                                 std::max(segmentWidth - 2.0f, 6.0f), strip.getHeight());
+            const auto isSelected = index == selected;
+            g.setColour(isSelected ? withAlphaByte(colour, muted ? 0x66 : 0xf2) : panel);
+            g.fillRoundedRectangle(segment, 2.0f);
+            g.setColour(isSelected ? withAlphaByte(goldHi, 0xd9) : withAlphaByte(accentDeep, 0x80));
+            g.drawRoundedRectangle(segment, 2.0f, isSelected ? 1.1f : 0.7f);
+            g.setColour(isSelected ? withAlphaByte(juce::Colours::black, 0xd9) : textMuted);
+            g.setFont(juce::Font(7.5f, isSelected ? juce::Font::bold : juce::Font::plain));
+            g.drawText(juce::String(index + 1), segment.toNearestInt(), juce::Justification::centred, false);
+        }
+    }
+
+    const auto tag = loadTagAt(layout, row);
+    const auto hovered = row == hoverRow;
+    g.setColour(hovered ? panelLight : panel);
+    g.fillRoundedRectangle(tag, 4.0f);
+    g.setColour(withAlphaByte(hovered ? accent : accentDeep, 0xb2));
+    g.drawRoundedRectangle(tag, 4.0f, 1.0f);
+    g.setFont(GarvoLookAndFeel::brandFont(8.5f, true));
+    g.setColour(hovered ? accent : textMuted);
+    g.drawText("LOAD", tag.toNearestInt(), juce::Justification::centred, false);
+
+    const auto stepWidth = layout.stepWidth;
+    for (int step = 0; step < layout.steps; ++step)
+    {
+        const juce::Rectangle<float> cell(kStepsLeft + static_cast<float>(step) * stepWidth + 1.5f, y + 3.0f,
+                                          stepWidth - 3.0f, rowHeight - 6.0f);
+        g.setColour(step % 4 == 0 ? panelLight : panel);
+        g.fillRoundedRectangle(cell, 2.5f);
+        g.setColour(withAlphaByte(juce::Colours::black, 0x59));
+        g.drawRoundedRectangle(cell, 2.5f, 0.6f);
+    }
+
+    const auto lane = pattern.hits.find(element);
+    if (lane == pattern.hits.end())
+        return;
+    const auto top = colour.brighter(0.25f);
+    const auto bottom = colour.darker(0.25f);
+    for (const auto& hit : lane->second)
+    {
+        const auto step = hit.bar * garvo::kStepsPerBar + hit.step;
+        if (step < 0 || step >= layout.steps)
+            continue;
+        const auto opacity = muted ? 0.25f : (hit.choked ? 0.55f : 1.0f);
+        const auto level = 0.3f + 0.7f * static_cast<float>(hit.velocity - 1) / 126.0f;
+        const auto barHeight = level * (rowHeight - 8.0f);
+        const auto barBottom = y + rowHeight - 4.0f;
+        const juce::Rectangle<float> bar(kStepsLeft + static_cast<float>(step) * stepWidth + 2.0f,
+                                         barBottom - barHeight, stepWidth - 4.0f, barHeight);
+        g.setGradientFill(juce::ColourGradient(withOpacity(top, opacity), bar.getCentreX(), bar.getY(),
+                                               withOpacity(bottom, opacity), bar.getCentreX(), bar.getBottom(), false));
+        g.fillRoundedRectangle(bar, 2.5f);
+        if (barHeight > 4.0f && !muted)
+        {
+            g.setColour(withOpacity(goldHi, opacity * 0.35f));
+            g.fillRoundedRectangle(bar.getX(), bar.getY(), stepWidth - 4.0f, 1.6f, 1.0f);
+        }
+    }
+}
+
+void LaneGrid::mouseMove(const juce::MouseEvent& event)
+{
+    const auto row = laneRowAt(event.position.y);
+    if (row != hoverRow)
+    {
+        hoverRow = row;
+        repaint();
+    }
+}
+
+void LaneGrid::mouseDown(const juce::MouseEvent& event)
+{
+    const auto layout = currentLayout();
+    const auto row = laneRowAt(layout, event.position.y);
+    if (row < 0)
+        return;
+    const auto element = layout.lanes[static_cast<size_t>(row)];
+    const auto point = event.position;
+
+    if (loadTagAt(layout, row).expanded(3.0f).contains(point))
+    {
+        openSampleChooserForRow(row);
+        return;
+    }
+
+    auto& kit = processor.getKit();
+    const auto variationCount = kit.getElementVariationCount(element);
+    const auto strip = variationStripAt(layout, row);
+    if (variationCount != 0 && !strip.isEmpty() && strip.expanded(0.0f, 4.0f).contains(point))
+    {
+        const auto segmentWidth = strip.getWidth() / static_cast<float>(variationCount);
+        auto index = static_cast<int>((point.x - strip.getX()) / segmentWidth);
+        index = std::min(std::clamp(index, 0, variationCount - 1), garvo::kNumVariations - 1);
+        kit.variations[static_cast<size_t>(elementSlot(element))].store(index);
+        repaint();
+        return;
+    }
+
+    if (muteDotAt(layout, row).expanded(3.0f).contains(point))
+    {
+        auto& flag = processor.muted[static_cast<size_t>(elementSlot(element))];
+        flag.store(!flag.load());
+        repaint();
+    }
+}
+
+void LaneGrid::mouseDrag(const juce::MouseEvent& event)
+{
+    if (dragInProgress || event.getDistanceFromDragStart() < 10)
+        return;
+    const auto layout = currentLayout();
+    const auto downAt = event.getMouseDownPosition();
+    const auto row = laneRowAt(layout, static_cast<float>(downAt.y));
+    if (row < 0)
+        return;
+    const auto downPoint = downAt.toFloat();
+    if (muteDotAt(layout, row).expanded(3.0f).contains(downPoint) ||
+        loadTagAt(layout, row).expanded(3.0f).contains(downPoint))
+        return;
+    startLaneDragOut(layout.lanes[static_cast<size_t>(row)]);
+}
+
+void LaneGrid::startLaneDragOut(garvo::Element element)
+{
+    const auto result = garvo::exportLaneDragFile(dragOutFolder, processor.getCurrentPatternCopy(),
+                                                  processor.liveKitSnapshot(), element, dragAsWav);
+    if (result.written.empty())
+    {
+        // Nothing to drag: either the lane had nothing to write or the file could not be written.
+        if (!result.succeeded() && onDragOutFailure)
+            onDragOutFailure(result.describeFailures());
+        return;
+    }
+    dragInProgress = true;
+    const juce::WeakReference<LaneGrid> self(this);
+    const auto started = startExternalDrag(result.written.front(),
+                                           [self]
+                                           {
+                                               if (self != nullptr)
+                                                   self->dragInProgress = false;
+                                           });
+    if (!started)
+        dragInProgress = false;
+}
+
+juce::String LaneGrid::sampleChooserTitle(garvo::Element element)
+{
+    return juce::String("Load a sample for ") + garvo::elementName(element);
+}
+
+void LaneGrid::openSampleChooserForRow(int row)
+{
+    const auto lanes = activeLanes();
+    if (row < 0 || row >= static_cast<int>(lanes.size()))
+        return;
+    const auto element = lanes[static_cast<size_t>(row)];
+    sampleChooserTitleText = sampleChooserTitle(element);
+    sampleChooser = std::make_unique<juce::FileChooser>(sampleChooserTitleText,
+                                                        juce::File::getSpecialLocation(juce::File::userMusicDirectory),
+                                                        "*.wav;*.aif;*.aiff;*.flac", true);
+    const juce::WeakReference<LaneGrid> self(this);
+    launchChooser(*sampleChooser,
+                  [self, element](const juce::FileChooser& chooser)
+                  {
+                      const auto file = chooser.getResult();
+                      if (self == nullptr || !file.existsAsFile())
+                          return;
+                      self->processor.loadUserSampleFile(element, file);
+                      self->repaint();
+                  });
+}
+
+bool LaneGrid::hasAudioExtension(const juce::String& path)
+{
+    return std::any_of(kAudioExtensions.begin(), kAudioExtensions.end(),
+                       [&path](const char* extension) { return path.endsWithIgnoreCase(extension); });
+}
+
+std::optional<juce::File> LaneGrid::firstAudioFile(const juce::StringArray& files)
+{
+    for (const auto& path : files)
+        if (hasAudioExtension(path))
+            return juce::File(path);
+    return std::nullopt;
+}
+
+bool LaneGrid::isInterestedInFileDrag(const juce::StringArray& files)
+{
+    return firstAudioFile(files).has_value();
+}
+
+void LaneGrid::fileDragEnter(const juce::StringArray&, int, int y)
+{
+    dropRow = laneRowAt(static_cast<float>(y));
+    repaint();
+}
+
+void LaneGrid::fileDragMove(const juce::StringArray&, int, int y)
+{
+    const auto row = laneRowAt(static_cast<float>(y));
+    if (row != dropRow)
+    {
+        dropRow = row;
+        repaint();
+    }
+}
+
+void LaneGrid::fileDragExit(const juce::StringArray&)
+{
+    dropRow = -1;
+    repaint();
+}
+
+void LaneGrid::filesDropped(const juce::StringArray& files, int, int y)
+{
+    const auto layout = currentLayout();
+    const auto row = laneRowAt(layout, static_cast<float>(y));
+    dropRow = -1;
+    // Several files may arrive together; the first one that is audio is the sample meant.
+    if (const auto file = firstAudioFile(files); row >= 0 && file.has_value())
+        processor.loadUserSampleFile(layout.lanes[static_cast<size_t>(row)], *file);
+    repaint();
+}
