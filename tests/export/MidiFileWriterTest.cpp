@@ -118,6 +118,18 @@ TEST(MidiFileWriter, NoteOffPrecedesNoteOnOnTheSameTick)
     EXPECT_EQ(track.notes, expected);
 }
 
+TEST(MidiFileWriter, EventsComeOutInTimeOrderWhateverTheStoredOrder)
+{
+    // Stored backwards, and far enough apart that the ticks need more than 16 bits.
+    const auto pattern =
+        patternWith(120.0, {{Element::Clap, {hitAt(40, 0), hitAt(1, 8, 90, -1.0), hitAt(0, 0), hitAt(600, 3)}}});
+    const auto track = read(fullKitMidiBytes(pattern));
+    std::vector<int> ticks;
+    for (const auto& note : track.notes)
+        ticks.push_back(note.tick);
+    EXPECT_EQ(ticks, (std::vector<int>{0, 90, 2879, 2969, 76800, 76890, 1152360, 1152450}));
+}
+
 TEST(MidiFileWriter, EqualEventsKeepLaneSelectionOrder)
 {
     const auto pattern = patternWith(120.0, {{Element::Kick, {hitAt(0, 0)}}, {Element::Snare, {hitAt(0, 0)}}});
