@@ -396,6 +396,22 @@ std::optional<GarvoRhythmProcessor::TransportWindowInfo> GarvoRhythmProcessor::f
     return std::nullopt;
 }
 
+namespace
+{
+// The framework clamps restored values into each parameter's range, but a "nan" would pass
+// through and poison every later conversion; such a parameter is treated as missing instead.
+void dropNonNumericParameterValues(juce::XmlElement& state)
+{
+    for (auto* child = state.getFirstChildElement(); child != nullptr;)
+    {
+        auto* next = child->getNextElement();
+        if (child->hasTagName("PARAM") && std::isnan(child->getDoubleAttribute("value")))
+            state.removeChildElement(child, true);
+        child = next;
+    }
+}
+} // namespace
+
 void GarvoRhythmProcessor::getStateInformation(juce::MemoryBlock& destData)
 {
     auto state = apvts.copyState();
@@ -417,6 +433,7 @@ void GarvoRhythmProcessor::setStateInformation(const void* data, int sizeInBytes
     if (const auto xml = getXmlFromBinary(data, sizeInBytes);
         xml != nullptr && xml->getTagName().equalsIgnoreCase(apvts.state.getType().toString()))
     {
+        dropNonNumericParameterValues(*xml);
         apvts.replaceState(juce::ValueTree::fromXml(*xml));
         if (const auto variations = apvts.state.getChildWithName(kVariationsTag); variations.isValid())
             for (int element = 0; element < garvo::kNumElements; ++element)
