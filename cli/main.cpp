@@ -11,6 +11,7 @@ int runMidiCommand(const juce::StringArray& args);
 int runWavCommand(const juce::StringArray& args);
 int runKitCommand(const juce::StringArray& args);
 int runPatternCommand(const juce::StringArray& args);
+int runSnapshotCommand(const juce::StringArray& args);
 int runBounce(const juce::StringArray& args);
 
 namespace
@@ -22,6 +23,7 @@ constexpr auto kCommands = std::to_array<Command>({
     {"kit", "write what \"Export Kit\" writes into a folder", runKitCommand},
     {"pattern", "print the pattern for the given values as one line of JSON", runPatternCommand},
     {"bounce", "play the pattern through the real processor and write its audio and MIDI", runBounce},
+    {"snapshot", "draw the editor offscreen with the given pattern and write it as PNG", runSnapshotCommand},
 });
 
 void printUsage(std::ostream& out)
