@@ -2,6 +2,7 @@
 
 BUILD_DIR  ?= build
 TSAN_DIR   ?= build-tsan
+ASAN_DIR   ?= build-asan
 JOBS       ?= $(shell nproc)
 APP        := $(BUILD_DIR)/GarvoRhythm_artefacts/Release/Standalone/GARVO RHYTHM
 
@@ -13,7 +14,7 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config ccache \
 	libflac-dev libvorbis-dev libogg-dev zlib1g-dev libpng-dev libjpeg-dev \
 	xvfb xauth lilv-utils serdi jalv jackd2
 
-.PHONY: all deps configure build run test bench test-tsan clean
+.PHONY: all deps configure build run test bench test-tsan test-asan clean
 
 all: build
 
@@ -55,5 +56,11 @@ test-tsan: deps
 	cmake --build $(TSAN_DIR) -j $(JOBS)
 	cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -j $(JOBS)
 
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGARVO_ASAN=ON
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && ASAN_OPTIONS="detect_leaks=0" UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
+		ctest --output-on-failure -j $(JOBS) -E 'hosts|install'
+
 clean:
-	rm -rf $(BUILD_DIR) $(TSAN_DIR)
+	rm -rf $(BUILD_DIR) $(TSAN_DIR) $(ASAN_DIR)
