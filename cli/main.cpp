@@ -7,6 +7,8 @@
 
 namespace garvo::cli
 {
+int runMakeLibrary(const juce::StringArray& args);
+int runLibrary(const juce::StringArray& args);
 int runMidiCommand(const juce::StringArray& args);
 int runWavCommand(const juce::StringArray& args);
 int runKitCommand(const juce::StringArray& args);
@@ -18,6 +20,8 @@ namespace
 {
 // Commands are added here as they are built; each lives in its own file.
 constexpr auto kCommands = std::to_array<Command>({
+    {"make-library", "synthesise the factory drum library into a folder", runMakeLibrary},
+    {"library", "show the drum library that is found and its kits", runLibrary},
     {"midi", "write the pattern as a Standard MIDI File, like \"Export MIDI\" or a lane drag-out", runMidiCommand},
     {"wav", "render the pattern to a WAV file, like \"Export Audio\" or a lane drag-out", runWavCommand},
     {"kit", "write what \"Export Kit\" writes into a folder", runKitCommand},

@@ -3,6 +3,7 @@
 #include "kit/DrumKit.h"
 #include "support/DrumTreeFixture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -106,10 +107,22 @@ public:
         return total > 0.0 ? below / total : 0.0;
     }
 
+    double centroidHz() const
+    {
+        double weighted = 0.0;
+        double total = 0.0;
+        for (std::size_t k = 0; k < power.size(); ++k)
+        {
+            weighted += static_cast<double>(k) * binHz * power[k];
+            total += power[k];
+        }
+        return total > 0.0 ? weighted / total : 0.0;
+    }
+
     // The frequency of the strongest bin between two frequencies, refined by a parabola.
     double peakHz(double fromHz, double toHz) const
     {
-        auto best = static_cast<std::size_t>(fromHz / binHz);
+        auto best = std::max<std::size_t>(1, static_cast<std::size_t>(fromHz / binHz));
         const auto last = std::min(power.size() - 2, static_cast<std::size_t>(toHz / binHz));
         for (auto k = best; k <= last; ++k)
             if (power[k] > power[best])
@@ -117,7 +130,8 @@ public:
         const auto a = std::log(power[best - 1] + 1e-30);
         const auto b = std::log(power[best] + 1e-30);
         const auto c = std::log(power[best + 1] + 1e-30);
-        const auto offset = 0.5 * (a - c) / (a - 2.0 * b + c);
+        const auto curvature = a - 2.0 * b + c;
+        const auto offset = curvature < 0.0 ? std::clamp(0.5 * (a - c) / curvature, -0.5, 0.5) : 0.0;
         return (static_cast<double>(best) + offset) * binHz;
     }
 
