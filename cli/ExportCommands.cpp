@@ -29,14 +29,24 @@ struct CommandShape
     const char* outMeaning;
 };
 
-constexpr CommandShape kMidiShape{
-    "midi", "[pattern options] [--lane ELEMENT] --out FILE", true, false, "FILE", "the MIDI file to write"};
-constexpr CommandShape kWavShape{"wav",  "[pattern options] [--lane ELEMENT] [sound options] --out FILE",
-                                 true,   true,
-                                 "FILE", "the WAV file to write"};
-constexpr CommandShape kKitShape{"kit", "[pattern options] [sound options] --out DIR",
-                                 false, true,
-                                 "DIR", "the folder to write MIX.wav, pattern.mid and one WAV per lane into"};
+constexpr CommandShape kMidiShape{.name = "midi",
+                                  .synopsis = "[pattern options] [--lane ELEMENT] --out FILE",
+                                  .takesLane = true,
+                                  .takesSound = false,
+                                  .outArgument = "FILE",
+                                  .outMeaning = "the MIDI file to write"};
+constexpr CommandShape kWavShape{.name = "wav",
+                                 .synopsis = "[pattern options] [--lane ELEMENT] [sound options] --out FILE",
+                                 .takesLane = true,
+                                 .takesSound = true,
+                                 .outArgument = "FILE",
+                                 .outMeaning = "the WAV file to write"};
+constexpr CommandShape kKitShape{.name = "kit",
+                                 .synopsis = "[pattern options] [sound options] --out DIR",
+                                 .takesLane = false,
+                                 .takesSound = true,
+                                 .outArgument = "DIR",
+                                 .outMeaning = "the folder to write MIX.wav, pattern.mid and one WAV per lane into"};
 
 struct ExportRequest
 {
