@@ -1,6 +1,7 @@
 #include "kit/DrumKit.h"
 #include "kit/FactoryLibrary.h"
 
+#include <array>
 #include <benchmark/benchmark.h>
 #include <memory>
 
@@ -60,13 +61,14 @@ void BM_Render32Voices(benchmark::State& state)
 {
     DrumKit kit;
     kit.decayScale = 100.0f;
-    for (const auto element : {Element::Low_Tom, Element::Mid_Tom, Element::High_Tom, Element::Conga})
+    constexpr std::array<Element, 4> tuned{Element::Low_Tom, Element::Mid_Tom, Element::High_Tom, Element::Conga};
+    for (const auto element : tuned)
         kit.setUserPad(element, noisePad(12.0));
-    const auto startAll = [&kit]
+    const auto startAll = [&kit, &tuned]
     {
         kit.allNotesOff();
         for (int i = 0; i < kNumVoices; ++i)
-            kit.noteOnElement(elementFromIndex(elementIndex(Element::Low_Tom) + i % 4), 48 + i, 0.1f);
+            kit.noteOnElement(tuned[static_cast<std::size_t>(i % 4)], 48 + i, 0.1f);
     };
     juce::AudioBuffer<float> buffer(2, 512);
     constexpr int kBlocksBetweenRestarts = 200; // about 2.3 s of audio at 44.1 kHz
