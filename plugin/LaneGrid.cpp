@@ -184,11 +184,49 @@ void LaneGrid::paint(juce::Graphics& g)
         g.fillRect(159.0f, layout.rowTop - 2.0f, 1.0f, height - 12.0f - (layout.rowTop - 2.0f));
     }
 
-    for (int row = 0; row < static_cast<int>(layout.lanes.size()); ++row)
-        paintRow(g, pattern, layout, row);
+    const auto rows = static_cast<int>(layout.lanes.size());
+    for (int row = 0; row < rows; ++row)
+        paintRowControls(g, layout, row);
+    // Rows never overlap, so drawing every row's cells before every row's hits looks the same as
+    // row by row, and lets thousands of cells go through the renderer as three shapes.
+    paintStepCells(g, layout);
+    for (int row = 0; row < rows; ++row)
+        paintHits(g, pattern, layout, row);
 }
 
-void LaneGrid::paintRow(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout, int row) const
+void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
+{
+    juce::Path beatCells;
+    juce::Path otherCells;
+    juce::Path outlines;
+    // An outline of thickness t is the ring between the shape grown and shrunk by t / 2.
+    outlines.setUsingNonZeroWinding(false);
+    constexpr float corner = 2.5f;
+    constexpr float halfLine = 0.3f;
+    const auto stepWidth = layout.stepWidth;
+    for (int row = 0; row < static_cast<int>(layout.lanes.size()); ++row)
+    {
+        const auto y = rowY(layout, row);
+        for (int step = 0; step < layout.steps; ++step)
+        {
+            const juce::Rectangle<float> cell(kStepsLeft + static_cast<float>(step) * stepWidth + 1.5f, y + 3.0f,
+                                              stepWidth - 3.0f, layout.rowHeight - 6.0f);
+            if (cell.isEmpty())
+                continue;
+            (step % 4 == 0 ? beatCells : otherCells).addRoundedRectangle(cell, corner);
+            outlines.addRoundedRectangle(cell.expanded(halfLine), corner + halfLine);
+            outlines.addRoundedRectangle(cell.reduced(halfLine), corner - halfLine);
+        }
+    }
+    g.setColour(GarvoColours::panelLight);
+    g.fillPath(beatCells);
+    g.setColour(GarvoColours::panel);
+    g.fillPath(otherCells);
+    g.setColour(withAlphaByte(juce::Colours::black, 0x59));
+    g.fillPath(outlines);
+}
+
+void LaneGrid::paintRowControls(juce::Graphics& g, const Layout& layout, int row) const
 {
     using namespace GarvoColours;
     const auto element = layout.lanes[static_cast<size_t>(row)];
@@ -272,17 +310,17 @@ void LaneGrid::paintRow(juce::Graphics& g, const garvo::Pattern& pattern, const 
     g.setFont(GarvoLookAndFeel::brandFont(8.5f, true));
     g.setColour(hovered ? accent : textMuted);
     g.drawText("LOAD", tag.toNearestInt(), juce::Justification::centred, false);
+}
 
+void LaneGrid::paintHits(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout, int row) const
+{
+    const auto element = layout.lanes[static_cast<size_t>(row)];
+    const auto colour = laneColours()[static_cast<size_t>(row % 5)];
+    const auto muted = processor.muted[static_cast<size_t>(elementSlot(element))].load();
+    const auto y = rowY(layout, row);
+    const auto rowHeight = layout.rowHeight;
     const auto stepWidth = layout.stepWidth;
-    for (int step = 0; step < layout.steps; ++step)
-    {
-        const juce::Rectangle<float> cell(kStepsLeft + static_cast<float>(step) * stepWidth + 1.5f, y + 3.0f,
-                                          stepWidth - 3.0f, rowHeight - 6.0f);
-        g.setColour(step % 4 == 0 ? panelLight : panel);
-        g.fillRoundedRectangle(cell, 2.5f);
-        g.setColour(withAlphaByte(juce::Colours::black, 0x59));
-        g.drawRoundedRectangle(cell, 2.5f, 0.6f);
-    }
+    const auto& goldHi = GarvoColours::goldHi;
 
     const auto lane = pattern.hits.find(element);
     if (lane == pattern.hits.end())

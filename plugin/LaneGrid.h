@@ -84,7 +84,9 @@ private:
     static juce::Rectangle<float> variationStripAt(const Layout& layout, int row);
     static int laneRowAt(const Layout& layout, float y);
     void startLaneDragOut(garvo::Element element);
-    void paintRow(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout, int row) const;
+    void paintRowControls(juce::Graphics& g, const Layout& layout, int row) const;
+    void paintStepCells(juce::Graphics& g, const Layout& layout) const;
+    void paintHits(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout, int row) const;
 
     GarvoRhythmProcessor& processor;
     bool dragInProgress = false;
