@@ -52,9 +52,9 @@ int runLibrary(const juce::StringArray& args)
     const auto root = given != juce::File() ? given : findDrumTreeDir(places);
     if (root == juce::File())
     {
-        std::cout << "no drum library found; looked in:\n";
+        std::cerr << "garvo-rhythm library: no drum library found; looked in:\n";
         for (const auto& place : describeDrumTreeSearch(places))
-            std::cout << "  " << place << "\n";
+            std::cerr << "  " << place << "\n";
         return kExitFailure;
     }
 
@@ -63,7 +63,7 @@ int runLibrary(const juce::StringArray& args)
     std::cout << "library: " << root.getFullPathName() << (given != juce::File() ? " (given)" : " (found)") << "\n";
     if (!kit.hasKits())
     {
-        std::cout << "no kits with readable samples in it\n";
+        std::cerr << "garvo-rhythm library: no kit folder with readable samples in it\n";
         return kExitFailure;
     }
     std::cout << kit.kits.size() << " kits, " << pads << " pads, in load order:\n";
