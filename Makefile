@@ -13,8 +13,10 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config ccache \
 	libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev \
 	libflac-dev libvorbis-dev libogg-dev zlib1g-dev libpng-dev libjpeg-dev \
 	xvfb xauth lilv-utils serdi jalv jackd2
+# Only `make test-hosts` needs these: a full DAW is too big for every test run.
+HOST_PACKAGES := ardour
 
-.PHONY: all deps configure build run test bench test-tsan test-asan clean
+.PHONY: all deps configure build run test bench test-tsan test-asan install uninstall test-hosts clean
 
 all: build
 
@@ -61,6 +63,20 @@ test-asan: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ASAN_OPTIONS="detect_leaks=0" UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1" \
 		ctest --output-on-failure -j $(JOBS) -E 'hosts|install'
+
+# For the current user, no root: the app and the CLI in ~/.local/bin, the desktop entry and icon,
+# the LV2 and VST3 plug-ins in ~/.lv2 and ~/.vst3, the drum library where every host finds it.
+install: build
+	packaging/install.sh install "$(BUILD_DIR)"
+
+# Removes exactly what `make install` installed (it keeps a manifest).
+uninstall:
+	packaging/install.sh uninstall
+
+# Both plug-in formats in Debian's Ardour 7, headless. Not part of `make test`.
+test-hosts: build
+	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(HOST_PACKAGES)"
+	tests/hosts/ardour_test.sh "$(CURDIR)" "$(BUILD_DIR)"
 
 clean:
 	rm -rf $(BUILD_DIR) $(TSAN_DIR) $(ASAN_DIR)
