@@ -12,7 +12,7 @@ DEB_PACKAGES := build-essential cmake ninja-build pkg-config ccache \
 	libasound2-dev libjack-jackd2-dev libfreetype-dev libfontconfig1-dev \
 	libx11-dev libxrandr-dev libxinerama-dev libxcursor-dev libxext-dev \
 	libflac-dev libvorbis-dev libogg-dev zlib1g-dev libpng-dev libjpeg-dev \
-	xvfb xauth lilv-utils serdi jalv jackd2
+	xvfb xauth xdotool imagemagick lilv-utils serdi jalv jackd2
 # Only `make test-hosts` needs these: a full DAW is too big for every test run.
 HOST_PACKAGES := ardour
 
