@@ -15,7 +15,6 @@ namespace
 {
 namespace id = garvo::paramId;
 
-constexpr std::array<float, 4> kDecayScaleForCharacter{1.0f, 0.7f, 1.45f, 0.9f};
 constexpr int kMaxTriggersPerBlock = 256;
 constexpr const char* kVariationsTag = "elementVariations";
 
@@ -135,6 +134,16 @@ float GarvoRhythmProcessor::rawParameter(const char* parameterId) const noexcept
     return value != nullptr ? value->load() : 0.0f;
 }
 
+float GarvoRhythmProcessor::currentDecayScale() const noexcept
+{
+    return garvo::decayScaleForKitCharacter(rawParameter(id::kit));
+}
+
+float GarvoRhythmProcessor::currentKitPitch() const noexcept
+{
+    return std::clamp(rawParameter(id::kitPitch), -garvo::kMaxKitPitchSemitones, garvo::kMaxKitPitchSemitones);
+}
+
 garvo::GenerationSettings GarvoRhythmProcessor::currentGenerationSettings() const
 {
     garvo::GenerationSettings settings;
@@ -193,8 +202,8 @@ garvo::KitSnapshot GarvoRhythmProcessor::liveKitSnapshot() const
         snapshot.variations[slot] = kit.variations[slot].load();
         snapshot.userPads[slot] = kit.getUserPad(garvo::elementFromIndex(index));
     }
-    snapshot.decayScale = garvo::decayScaleForKitCharacter(rawParameter(id::kit));
-    snapshot.pitchSemitones = std::clamp(rawParameter(id::kitPitch), -24.0f, 24.0f);
+    snapshot.decayScale = currentDecayScale();
+    snapshot.pitchSemitones = currentKitPitch();
     return snapshot;
 }
 
@@ -276,9 +285,8 @@ void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::
     const auto numSamples = buffer.getNumSamples();
     buffer.clear();
 
-    const auto character = std::clamp(static_cast<int>(rawParameter(id::kit)), 0, 3);
-    kit.decayScale = kDecayScaleForCharacter[static_cast<size_t>(character)];
-    kit.pitchSemitones = std::clamp(rawParameter(id::kitPitch), -24.0f, 24.0f);
+    kit.decayScale = currentDecayScale();
+    kit.pitchSemitones = currentKitPitch();
     const auto audioOn = rawParameter(id::audioOn) > 0.5f;
 
     std::array<Trigger, kMaxTriggersPerBlock> triggers;

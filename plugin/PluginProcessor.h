@@ -79,6 +79,9 @@ private:
     void parameterChanged(const juce::String& parameterID, float newValue) override;
     void handleAsyncUpdate() override;
     float rawParameter(const char* id) const noexcept;
+    // The kit settings of the "kit" and "kitPitch" parameters, shared by playback and exports.
+    float currentDecayScale() const noexcept;
+    float currentKitPitch() const noexcept;
 
     struct TransportWindowInfo
     {
