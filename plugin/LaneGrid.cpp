@@ -194,7 +194,10 @@ void LaneGrid::paint(juce::Graphics& g)
         paintHits(g, pattern, layout, row);
 }
 
-void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
+namespace
+{
+// One row of step cells with its top at `top`.
+void drawCellRow(juce::Graphics& g, const LaneGrid::Layout& layout, float top)
 {
     juce::Path beatCells;
     juce::Path otherCells;
@@ -203,20 +206,15 @@ void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
     outlines.setUsingNonZeroWinding(false);
     constexpr float corner = 2.5f;
     constexpr float halfLine = 0.3f;
-    const auto stepWidth = layout.stepWidth;
-    for (int row = 0; row < static_cast<int>(layout.lanes.size()); ++row)
+    for (int step = 0; step < layout.steps; ++step)
     {
-        const auto y = rowY(layout, row);
-        for (int step = 0; step < layout.steps; ++step)
-        {
-            const juce::Rectangle<float> cell(kStepsLeft + static_cast<float>(step) * stepWidth + 1.5f, y + 3.0f,
-                                              stepWidth - 3.0f, layout.rowHeight - 6.0f);
-            if (cell.isEmpty())
-                continue;
-            (step % 4 == 0 ? beatCells : otherCells).addRoundedRectangle(cell, corner);
-            outlines.addRoundedRectangle(cell.expanded(halfLine), corner + halfLine);
-            outlines.addRoundedRectangle(cell.reduced(halfLine), corner - halfLine);
-        }
+        const juce::Rectangle<float> cell(LaneGrid::kStepsLeft + static_cast<float>(step) * layout.stepWidth + 1.5f,
+                                          top + 3.0f, layout.stepWidth - 3.0f, layout.rowHeight - 6.0f);
+        if (cell.isEmpty())
+            continue;
+        (step % 4 == 0 ? beatCells : otherCells).addRoundedRectangle(cell, corner);
+        outlines.addRoundedRectangle(cell.expanded(halfLine), corner + halfLine);
+        outlines.addRoundedRectangle(cell.reduced(halfLine), corner - halfLine);
     }
     g.setColour(GarvoColours::panelLight);
     g.fillPath(beatCells);
@@ -224,6 +222,43 @@ void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
     g.fillPath(otherCells);
     g.setColour(withAlphaByte(juce::Colours::black, 0x59));
     g.fillPath(outlines);
+}
+} // namespace
+
+void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
+{
+    // Every row holds the same cells; only its top differs. So one row is drawn into a picture
+    // and stamped onto each row, once per quarter-pixel position a row top can take, which
+    // keeps a full eight-bar grid of twenty lanes (2560 cells) within a fraction of the paint
+    // time. Compositing a stamp gives the same pixels as drawing its cells in place.
+    constexpr int kSubPixelSteps = 4;
+    const auto scale = std::max(g.getInternalContext().getPhysicalPixelScaleFactor(), 0.01f);
+    const auto stampWidth = static_cast<int>(std::ceil(static_cast<float>(getWidth()) * scale));
+    const auto stampHeight = static_cast<int>(std::ceil((layout.rowHeight + 1.0f) * scale));
+    if (stampWidth <= 0 || stampHeight <= 0)
+        return;
+
+    std::array<juce::Image, kSubPixelSteps> stamps;
+    for (int row = 0; row < static_cast<int>(layout.lanes.size()); ++row)
+    {
+        const auto physicalTop = rowY(layout, row) * scale;
+        auto pixelTop = std::floor(physicalTop);
+        auto offset = static_cast<int>(std::lround((physicalTop - pixelTop) * kSubPixelSteps));
+        if (offset == kSubPixelSteps)
+        {
+            pixelTop += 1.0f;
+            offset = 0;
+        }
+        auto& stamp = stamps[static_cast<size_t>(offset)];
+        if (!stamp.isValid())
+        {
+            stamp = juce::Image(juce::Image::ARGB, stampWidth, stampHeight, true);
+            juce::Graphics stampGraphics(stamp);
+            stampGraphics.addTransform(juce::AffineTransform::scale(scale));
+            drawCellRow(stampGraphics, layout, static_cast<float>(offset) / (kSubPixelSteps * scale));
+        }
+        g.drawImageTransformed(stamp, juce::AffineTransform::scale(1.0f / scale).translated(0.0f, pixelTop / scale));
+    }
 }
 
 void LaneGrid::paintRowControls(juce::Graphics& g, const Layout& layout, int row) const
@@ -327,12 +362,33 @@ void LaneGrid::paintHits(juce::Graphics& g, const garvo::Pattern& pattern, const
         return;
     const auto top = colour.brighter(0.25f);
     const auto bottom = colour.darker(0.25f);
+
+    // The thin gold caps are collected and filled together, which is what makes a busy lane
+    // cheap to draw. Bars on distinct steps never overlap, so the order only matters when a
+    // step holds a second hit (a flam): the caps so far are drawn before that bar.
+    juce::Path caps;
+    float capOpacity = 1.0f;
+    std::vector<bool> stepUsed(static_cast<size_t>(layout.steps), false);
+    const auto drawCaps = [&]
+    {
+        if (caps.isEmpty())
+            return;
+        g.setColour(withOpacity(goldHi, capOpacity * 0.35f));
+        g.fillPath(caps);
+        caps.clear();
+    };
+
     for (const auto& hit : lane->second)
     {
         const auto step = hit.bar * garvo::kStepsPerBar + hit.step;
         if (step < 0 || step >= layout.steps)
             continue;
         const auto opacity = muted ? 0.25f : (hit.choked ? 0.55f : 1.0f);
+        if (stepUsed[static_cast<size_t>(step)] || opacity != capOpacity)
+            drawCaps();
+        stepUsed[static_cast<size_t>(step)] = true;
+        capOpacity = opacity;
+
         const auto level = 0.3f + 0.7f * static_cast<float>(hit.velocity - 1) / 126.0f;
         const auto barHeight = level * (rowHeight - 8.0f);
         const auto barBottom = y + rowHeight - 4.0f;
@@ -342,11 +398,9 @@ void LaneGrid::paintHits(juce::Graphics& g, const garvo::Pattern& pattern, const
                                                withOpacity(bottom, opacity), bar.getCentreX(), bar.getBottom(), false));
         g.fillRoundedRectangle(bar, 2.5f);
         if (barHeight > 4.0f && !muted)
-        {
-            g.setColour(withOpacity(goldHi, opacity * 0.35f));
-            g.fillRoundedRectangle(bar.getX(), bar.getY(), stepWidth - 4.0f, 1.6f, 1.0f);
-        }
+            caps.addRoundedRectangle(bar.getX(), bar.getY(), stepWidth - 4.0f, 1.6f, 1.0f);
     }
+    drawCaps();
 }
 
 void LaneGrid::mouseMove(const juce::MouseEvent& event)

@@ -199,12 +199,22 @@ void GarvoRhythmEditor::paint(juce::Graphics& g)
     const auto width = static_cast<float>(getWidth());
     const auto height = static_cast<float>(getHeight());
 
-    g.setGradientFill(juce::ColourGradient(bgTop, width / 2.0f, 0.0f, bgBottom, width / 2.0f, height, false));
-    g.fillAll();
+    {
+        // The lane grid, the morph pad and the two panels cover their areas with opaque bodies
+        // (all but their rounded corners), so the background need not be painted under them.
+        const juce::Graphics::ScopedSaveState state(g);
+        for (const auto& area : {laneGrid.getBounds(), morphPad.getBounds(), knobPanelArea, transportPanelArea})
+        {
+            g.excludeClipRegion(area.reduced(10, 0));
+            g.excludeClipRegion(area.reduced(0, 10));
+        }
+        g.setGradientFill(juce::ColourGradient(bgTop, width / 2.0f, 0.0f, bgBottom, width / 2.0f, height, false));
+        g.fillAll();
 
-    g.setGradientFill(juce::ColourGradient(withAlphaByte(accentGlow, 0x0d), width / 2.0f, 0.0f,
-                                           withAlphaByte(accentGlow, 0), width / 2.0f, 220.0f, false));
-    g.fillRect(0.0f, 0.0f, width, 220.0f);
+        g.setGradientFill(juce::ColourGradient(withAlphaByte(accentGlow, 0x0d), width / 2.0f, 0.0f,
+                                               withAlphaByte(accentGlow, 0), width / 2.0f, 220.0f, false));
+        g.fillRect(0.0f, 0.0f, width, 220.0f);
+    }
 
     constexpr auto header = static_cast<float>(kHeaderHeight);
     g.setGradientFill(juce::ColourGradient(panel.brighter(0.06f), width / 2.0f, 0.0f, panel.darker(0.25f), width / 2.0f,
