@@ -10,8 +10,10 @@ Every process started here is ended before the script returns, whatever happens.
 """
 
 import argparse
+import ctypes
 import os
 import pathlib
+import re
 import shutil
 import signal
 import subprocess
@@ -24,6 +26,7 @@ LOOP_BEATS = 8  # the default pattern is two bars of four beats
 RECORD_SECONDS = 7.0  # a little over two loops at TEMPO
 SAMPLE_RATE = 48000
 PERIOD = 512
+PR_SET_PDEATHSIG = 1
 
 started = []  # processes to end on the way out
 scratch_dirs = []  # folders to remove on the way out
@@ -34,10 +37,42 @@ def fail(message):
     sys.exit(1)
 
 
+def die_with_parent():
+    # Runs in the child before exec: if this script is killed outright (a test timeout), the
+    # kernel ends the child too instead of leaving a JACK server or jalv behind.
+    libc = ctypes.CDLL(None, use_errno=True)
+    libc.prctl(PR_SET_PDEATHSIG, int(signal.SIGKILL))
+
+
+def remove_leftovers_of_killed_runs():
+    """A run killed outright leaves its JACK server's shared memory and its scratch folder behind;
+    both carry the process id of that run, so they are removed once that process is gone."""
+    def gone(pid):
+        try:
+            os.kill(int(pid), 0)
+            return False
+        except ProcessLookupError:
+            return True
+        except PermissionError:
+            return False
+
+    for folder, pattern in ((pathlib.Path("/dev/shm"), r"garvo-lv2-test-(\d+)"),
+                            (pathlib.Path(tempfile.gettempdir()), r"^garvo-lv2-(\d+)-")):
+        if not folder.is_dir():
+            continue
+        for entry in folder.iterdir():
+            match = re.search(pattern, entry.name)
+            if match and int(match.group(1)) != os.getpid() and gone(match.group(1)):
+                if entry.is_dir():
+                    shutil.rmtree(entry, ignore_errors=True)
+                else:
+                    entry.unlink(missing_ok=True)
+
+
 def start(args, env, log_path):
     log = open(log_path, "wb")
     process = subprocess.Popen(args, env=env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
-                               start_new_session=True)
+                               start_new_session=True, preexec_fn=die_with_parent)
     started.append(process)
     return process
 
@@ -198,7 +233,8 @@ def main():
         fail(f"no LV2 bundle at {bundle}")
     check_turtle(bundle)
 
-    scratch = pathlib.Path(tempfile.mkdtemp(prefix="garvo-lv2-"))
+    remove_leftovers_of_killed_runs()
+    scratch = pathlib.Path(tempfile.mkdtemp(prefix=f"garvo-lv2-{os.getpid()}-"))
     scratch_dirs.append(scratch)
     env = dict(os.environ)
     env["LV2_PATH"] = str(bundle.parent)
@@ -235,7 +271,7 @@ def main():
     try:
         recorded = subprocess.run([args.recorder, "--from", client, "--tempo", str(TEMPO),
                                    "--seconds", str(RECORD_SECONDS)], env=env, stdin=subprocess.DEVNULL,
-                                  capture_output=True, text=True, timeout=60)
+                                  capture_output=True, text=True, timeout=60, preexec_fn=die_with_parent)
     except subprocess.TimeoutExpired:
         fail("the recorder timed out")
     if recorded.returncode != 0:

@@ -16,8 +16,9 @@ trap cleanup EXIT
 trap 'exit 143' TERM
 trap 'exit 130' INT
 
-# -displayfd lets the server pick a free display number, so parallel tests never collide.
-Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+# -displayfd lets the server pick a free display number, so parallel tests never collide; the
+# server ends with this script even when the script is killed outright.
+setpriv --pdeathsig TERM Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$scratch/display" 2>"$scratch/xvfb.log" &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$scratch/display" ] && break
