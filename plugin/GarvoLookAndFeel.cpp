@@ -1,6 +1,7 @@
 #include "plugin/GarvoLookAndFeel.h"
 
 #include "BinaryData.h"
+#include "plugin/GarvoPaint.h"
 
 #include <algorithm>
 #include <array>
@@ -67,10 +68,10 @@ void GarvoLookAndFeel::drawInsetPanel(juce::Graphics& g, juce::Rectangle<float> 
     auto upper = area.reduced(0.6f);
     upper.setHeight(std::max(0.0f, upper.getHeight() - area.getHeight() / 2.0f));
     g.setColour(juce::Colours::white.withAlpha(static_cast<juce::uint8>(0x08)));
-    g.drawRoundedRectangle(upper, corner, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, upper, corner, 1.0f);
 
     g.setColour(accentDeep.withAlpha(static_cast<juce::uint8>(0x59)));
-    g.drawRoundedRectangle(area.reduced(0.5f), corner, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, area.reduced(0.5f), corner, 1.0f);
 }
 
 int GarvoLookAndFeel::knobFrameIndex(float proportion) noexcept
@@ -112,11 +113,11 @@ void GarvoLookAndFeel::drawButtonBackground(juce::Graphics& g, juce::Button& but
         g.setColour(accent.withAlpha(static_cast<juce::uint8>(0x47)));
         g.fillRoundedRectangle(r, corner);
         g.setColour(accent.withAlpha(static_cast<juce::uint8>(0x2e)));
-        g.drawRoundedRectangle(r.expanded(1.2f), 4.9f, 1.2f);
+        garvo::paint::outlineRoundedRectangle(g, r.expanded(1.2f), 4.9f, 1.2f);
         g.setColour(accent.withAlpha(static_cast<juce::uint8>(0x1f)));
-        g.drawRoundedRectangle(r.expanded(0.8f), 4.6f, 1.2f);
+        garvo::paint::outlineRoundedRectangle(g, r.expanded(0.8f), 4.6f, 1.2f);
         g.setColour(accent.withAlpha(static_cast<juce::uint8>(0x0f)));
-        g.drawRoundedRectangle(r.expanded(0.4f), 4.3f, 1.2f);
+        garvo::paint::outlineRoundedRectangle(g, r.expanded(0.4f), 4.3f, 1.2f);
         outline = accent.withAlpha(static_cast<juce::uint8>(0xcc));
         outlineThickness = 1.2f;
         highlightAlpha = 0x2e;
@@ -134,9 +135,9 @@ void GarvoLookAndFeel::drawButtonBackground(juce::Graphics& g, juce::Button& but
     }
 
     g.setColour(outline);
-    g.drawRoundedRectangle(r, corner, outlineThickness);
+    garvo::paint::outlineRoundedRectangle(g, r, corner, outlineThickness);
     g.setColour(goldHi.withAlpha(highlightAlpha));
-    g.drawRoundedRectangle(r.reduced(1.0f), 3.0f, 0.6f);
+    garvo::paint::outlineRoundedRectangle(g, r.reduced(1.0f), 3.0f, 0.6f);
 
     const auto barHeight = std::min(height, 2.4f);
     if (on)
@@ -182,9 +183,9 @@ void GarvoLookAndFeel::drawComboBox(juce::Graphics& g, int width, int height, bo
         juce::ColourGradient(panelLight, r.getCentreX(), r.getY(), slot, r.getCentreX(), r.getBottom(), false));
     g.fillRoundedRectangle(r, 5.0f);
     g.setColour(goldHi.withAlpha(static_cast<juce::uint8>(0x1a)));
-    g.drawRoundedRectangle(r.reduced(1.2f), 4.0f, 0.8f);
+    garvo::paint::outlineRoundedRectangle(g, r.reduced(1.2f), 4.0f, 0.8f);
     g.setColour(accentDeep);
-    g.drawRoundedRectangle(r, 5.0f, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, r, 5.0f, 1.0f);
 
     const auto w = static_cast<float>(width);
     const auto h = static_cast<float>(height);
@@ -231,7 +232,7 @@ void GarvoLookAndFeel::drawRotarySlider(juce::Graphics& g, int x, int y, int wid
     g.setGradientFill(juce::ColourGradient(slot, cx, cy - radius, panel.darker(0.15f), cx, cy + radius, false));
     fillCircle(g, cx, cy, radius);
     g.setColour(juce::Colours::black.withAlpha(static_cast<juce::uint8>(0x8c)));
-    g.drawEllipse(cx - radius, cy - radius, radius * 2.0f, radius * 2.0f, 1.2f);
+    garvo::paint::outlineEllipse(g, {cx - radius, cy - radius, radius * 2.0f, radius * 2.0f}, 1.2f);
 
     // Track and value arc.
     const juce::PathStrokeType arcStroke(3.0f, juce::PathStrokeType::curved, juce::PathStrokeType::rounded);
@@ -292,7 +293,8 @@ void GarvoLookAndFeel::drawRotarySlider(juce::Graphics& g, int x, int y, int wid
     if (hotAndEnabled)
     {
         g.setColour(juce::Colours::white.withAlpha(static_cast<juce::uint8>(0x1a)));
-        g.drawEllipse(cx - knobRadius - 1.8f, cy - knobRadius - 1.8f, (knobRadius + 1.8f) * 2.0f,
-                      (knobRadius + 1.8f) * 2.0f, 1.4f);
+        garvo::paint::outlineEllipse(
+            g, juce::Rectangle<float>((knobRadius + 1.8f) * 2.0f, (knobRadius + 1.8f) * 2.0f).withCentre({cx, cy}),
+            1.4f);
     }
 }

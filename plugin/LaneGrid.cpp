@@ -3,11 +3,13 @@
 #include "export/ExportActions.h"
 #include "plugin/GarvoColours.h"
 #include "plugin/GarvoLookAndFeel.h"
+#include "plugin/GarvoPaint.h"
 #include "plugin/PluginProcessor.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
 
 namespace
 {
@@ -150,15 +152,23 @@ void LaneGrid::paint(juce::Graphics& g)
     const auto width = static_cast<float>(getWidth());
     const auto height = static_cast<float>(getHeight());
 
-    g.setColour(withAlphaByte(juce::Colours::black, 0x73));
-    g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
+    {
+        // The opaque body hides the shadow everywhere but around its rounded lower corners.
+        const juce::Graphics::ScopedSaveState state(g);
+        g.excludeClipRegion({10, 0, getWidth() - 20, getHeight()});
+        g.excludeClipRegion({0, 0, getWidth(), getHeight() - 10});
+        g.setColour(withAlphaByte(juce::Colours::black, 0x73));
+        g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
+    }
     g.setGradientFill(
         juce::ColourGradient(juce::Colour(0xff0c0e12), width / 2.0f, 0.0f, panelRecess, width / 2.0f, height, false));
     g.fillRoundedRectangle(0.0f, 0.0f, width, height, 10.0f);
     g.setColour(withAlphaByte(juce::Colours::black, 0x99));
-    g.drawRoundedRectangle(0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f), 10.0f, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, {0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f)},
+                                          10.0f, 1.0f);
     g.setColour(withAlphaByte(accentDeep, 0x59));
-    g.drawRoundedRectangle(1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f), 9.0f, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, {1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f)},
+                                          9.0f, 1.0f);
 
     const auto pattern = processor.getCurrentPatternCopy();
     const auto layout = layoutFor(pattern);
@@ -190,8 +200,7 @@ void LaneGrid::paint(juce::Graphics& g)
     // Rows never overlap, so drawing every row's cells before every row's hits looks the same as
     // row by row, and lets thousands of cells go through the renderer as three shapes.
     paintStepCells(g, layout);
-    for (int row = 0; row < rows; ++row)
-        paintHits(g, pattern, layout, row);
+    paintAllHits(g, pattern, layout);
 }
 
 namespace
@@ -230,15 +239,18 @@ void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
     // Every row holds the same cells; only its top differs. So one row is drawn into a picture
     // and stamped onto each row, once per quarter-pixel position a row top can take, which
     // keeps a full eight-bar grid of twenty lanes (2560 cells) within a fraction of the paint
-    // time. Compositing a stamp gives the same pixels as drawing its cells in place.
-    constexpr int kSubPixelSteps = 4;
+    // time. Compositing a stamp gives the same pixels as drawing its cells in place. The stamps
+    // depend on the geometry alone, never on the pattern, so they are kept until it changes.
     const auto scale = std::max(g.getInternalContext().getPhysicalPixelScaleFactor(), 0.01f);
     const auto stampWidth = static_cast<int>(std::ceil(static_cast<float>(getWidth()) * scale));
     const auto stampHeight = static_cast<int>(std::ceil((layout.rowHeight + 1.0f) * scale));
     if (stampWidth <= 0 || stampHeight <= 0)
         return;
 
-    std::array<juce::Image, kSubPixelSteps> stamps;
+    if (cellStamps.width != stampWidth || cellStamps.steps != layout.steps ||
+        cellStamps.rowHeight != layout.rowHeight || cellStamps.scale != scale)
+        cellStamps = {stampWidth, layout.steps, layout.rowHeight, scale, {}};
+    auto& stamps = cellStamps.images;
     for (int row = 0; row < static_cast<int>(layout.lanes.size()); ++row)
     {
         const auto physicalTop = rowY(layout, row) * scale;
@@ -293,7 +305,7 @@ void LaneGrid::paintRowControls(juce::Graphics& g, const Layout& layout, int row
     if (muted)
     {
         g.setColour(withAlphaByte(textMuted, 0x80));
-        g.drawEllipse(dot.reduced(1.0f), 1.4f);
+        garvo::paint::outlineEllipse(g, dot.reduced(1.0f), 1.4f);
     }
     else
     {
@@ -329,7 +341,7 @@ void LaneGrid::paintRowControls(juce::Graphics& g, const Layout& layout, int row
             g.setColour(isSelected ? withAlphaByte(colour, muted ? 0x66 : 0xf2) : panel);
             g.fillRoundedRectangle(segment, 2.0f);
             g.setColour(isSelected ? withAlphaByte(goldHi, 0xd9) : withAlphaByte(accentDeep, 0x80));
-            g.drawRoundedRectangle(segment, 2.0f, isSelected ? 1.1f : 0.7f);
+            garvo::paint::outlineRoundedRectangle(g, segment, 2.0f, isSelected ? 1.1f : 0.7f);
             g.setColour(isSelected ? withAlphaByte(juce::Colours::black, 0xd9) : textMuted);
             g.setFont(juce::Font(7.5f, isSelected ? juce::Font::bold : juce::Font::plain));
             g.drawText(juce::String(index + 1), segment.toNearestInt(), juce::Justification::centred, false);
@@ -341,10 +353,121 @@ void LaneGrid::paintRowControls(juce::Graphics& g, const Layout& layout, int row
     g.setColour(hovered ? panelLight : panel);
     g.fillRoundedRectangle(tag, 4.0f);
     g.setColour(withAlphaByte(hovered ? accent : accentDeep, 0xb2));
-    g.drawRoundedRectangle(tag, 4.0f, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, tag, 4.0f, 1.0f);
     g.setFont(GarvoLookAndFeel::brandFont(8.5f, true));
     g.setColour(hovered ? accent : textMuted);
     g.drawText("LOAD", tag.toNearestInt(), juce::Justification::centred, false);
+}
+
+namespace
+{
+struct HitBar
+{
+    juce::Rectangle<float> area;
+    float opacity = 1.0f;
+};
+
+// Where a hit's bar stands in its row and how opaque it is; nothing for hits outside the pattern.
+std::optional<HitBar> hitBar(const garvo::Hit& hit, const LaneGrid::Layout& layout, float rowTop, bool muted)
+{
+    const auto step = hit.bar * garvo::kStepsPerBar + hit.step;
+    if (step < 0 || step >= layout.steps)
+        return std::nullopt;
+    const auto level = 0.3f + 0.7f * static_cast<float>(hit.velocity - 1) / 126.0f;
+    const auto barHeight = level * (layout.rowHeight - 8.0f);
+    const auto barBottom = rowTop + layout.rowHeight - 4.0f;
+    return HitBar{{LaneGrid::kStepsLeft + static_cast<float>(step) * layout.stepWidth + 2.0f, barBottom - barHeight,
+                   layout.stepWidth - 4.0f, barHeight},
+                  muted ? 0.25f : (hit.choked ? 0.55f : 1.0f)};
+}
+
+bool hasSharedSteps(const std::vector<garvo::Hit>& hits, int steps)
+{
+    std::vector<bool> used(static_cast<size_t>(steps), false);
+    for (const auto& hit : hits)
+    {
+        const auto step = hit.bar * garvo::kStepsPerBar + hit.step;
+        if (step < 0 || step >= steps)
+            continue;
+        if (used[static_cast<size_t>(step)])
+            return true;
+        used[static_cast<size_t>(step)] = true;
+    }
+    return false;
+}
+} // namespace
+
+void LaneGrid::paintAllHits(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout) const
+{
+    // Each bar has a vertical gradient of its own. Filling 1280 small gradient shapes one by one
+    // is most of a busy grid's paint time, so the gradients are written into one picture, a
+    // column band per bar, and every bar of every lane is filled from it as a single shape.
+    // Bars on distinct steps never overlap, so the result is the same as drawing them in turn;
+    // a lane with two hits on one step (a flam) is drawn hit by hit to keep their stacking.
+    const auto width = getWidth();
+    const auto height = getHeight();
+    if (width <= 0 || height <= 0)
+        return;
+    juce::Image shades(juce::Image::ARGB, width, height, true);
+    juce::Path bars;
+    std::array<juce::Path, 2> caps; // full and choked opacity; muted lanes have none
+    std::vector<int> laneByLane;
+    {
+        const juce::Image::BitmapData pixels(shades, juce::Image::BitmapData::readWrite);
+        for (int row = 0; row < static_cast<int>(layout.lanes.size()); ++row)
+        {
+            const auto element = layout.lanes[static_cast<size_t>(row)];
+            const auto lane = pattern.hits.find(element);
+            if (lane == pattern.hits.end())
+                continue;
+            if (hasSharedSteps(lane->second, layout.steps))
+            {
+                laneByLane.push_back(row);
+                continue;
+            }
+            const auto colour = laneColours()[static_cast<size_t>(row % 5)];
+            const auto top = colour.brighter(0.25f);
+            const auto bottom = colour.darker(0.25f);
+            const auto muted = processor.muted[static_cast<size_t>(elementSlot(element))].load();
+            for (const auto& hit : lane->second)
+            {
+                const auto bar = hitBar(hit, layout, rowY(layout, row), muted);
+                if (!bar)
+                    continue;
+                const auto& area = bar->area;
+                // One pixel wider than the bar on each side, so smoothing at its edges only
+                // ever reads the bar's own colours.
+                const auto x0 = std::max(static_cast<int>(std::floor(area.getX())) - 1, 0);
+                const auto x1 = std::min(static_cast<int>(std::ceil(area.getRight())) + 1, width);
+                const auto y0 = std::max(static_cast<int>(std::floor(area.getY())) - 1, 0);
+                const auto y1 = std::min(static_cast<int>(std::ceil(area.getBottom())) + 1, height);
+                const auto from = withOpacity(top, bar->opacity);
+                const auto to = withOpacity(bottom, bar->opacity);
+                for (int y = y0; y < y1; ++y)
+                {
+                    const auto position = std::clamp(
+                        (static_cast<float>(y) + 0.5f - area.getY()) / std::max(area.getHeight(), 1e-3f), 0.0f, 1.0f);
+                    const auto shade = from.interpolatedWith(to, position).getPixelARGB();
+                    for (int x = x0; x < x1; ++x)
+                        *reinterpret_cast<juce::PixelARGB*>(pixels.getPixelPointer(x, y)) = shade;
+                }
+                bars.addRoundedRectangle(area, 2.5f);
+                if (area.getHeight() > 4.0f && !muted)
+                    caps[bar->opacity < 1.0f ? 1 : 0].addRoundedRectangle(area.getX(), area.getY(),
+                                                                          layout.stepWidth - 4.0f, 1.6f, 1.0f);
+            }
+        }
+    }
+    g.setFillType(juce::FillType(shades, {}));
+    g.fillPath(bars);
+    constexpr std::array<float, 2> capOpacity{1.0f, 0.55f};
+    for (size_t index = 0; index < caps.size(); ++index)
+    {
+        g.setColour(withOpacity(GarvoColours::goldHi, capOpacity[index] * 0.35f));
+        g.fillPath(caps[index]);
+    }
+    for (const auto row : laneByLane)
+        paintHits(g, pattern, layout, row);
 }
 
 void LaneGrid::paintHits(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout, int row) const

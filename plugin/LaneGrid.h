@@ -2,6 +2,7 @@
 
 #include "rhythm/Vocabulary.h"
 
+#include <array>
 #include <functional>
 #include <juce_gui_basics/juce_gui_basics.h>
 #include <memory>
@@ -86,6 +87,7 @@ private:
     void startLaneDragOut(garvo::Element element);
     void paintRowControls(juce::Graphics& g, const Layout& layout, int row) const;
     void paintStepCells(juce::Graphics& g, const Layout& layout) const;
+    void paintAllHits(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout) const;
     void paintHits(juce::Graphics& g, const garvo::Pattern& pattern, const Layout& layout, int row) const;
 
     GarvoRhythmProcessor& processor;
@@ -93,6 +95,18 @@ private:
     int hoverRow = -1;
     int dropRow = -1;
     std::unique_ptr<juce::FileChooser> sampleChooser;
+
+    // One row of step cells, drawn at each quarter-pixel row position it has been needed at.
+    static constexpr int kSubPixelSteps = 4;
+    struct CellStamps
+    {
+        int width = 0;
+        int steps = 0;
+        float rowHeight = 0.0f;
+        float scale = 0.0f;
+        std::array<juce::Image, kSubPixelSteps> images;
+    };
+    mutable CellStamps cellStamps;
     juce::String sampleChooserTitleText;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE(LaneGrid)

@@ -2,6 +2,7 @@
 
 #include "plugin/GarvoColours.h"
 #include "plugin/GarvoLookAndFeel.h"
+#include "plugin/GarvoPaint.h"
 
 #include <algorithm>
 #include <cmath>
@@ -67,17 +68,25 @@ void MorphPad::paint(juce::Graphics& g)
     const auto width = static_cast<float>(getWidth());
     const auto height = static_cast<float>(getHeight());
 
-    g.setColour(withAlphaByte(juce::Colours::black, 0x73));
-    g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
+    {
+        // The opaque body hides the shadow everywhere but around its rounded lower corners.
+        const juce::Graphics::ScopedSaveState state(g);
+        g.excludeClipRegion({10, 0, getWidth() - 20, getHeight()});
+        g.excludeClipRegion({0, 0, getWidth(), getHeight() - 10});
+        g.setColour(withAlphaByte(juce::Colours::black, 0x73));
+        g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
+    }
 
     g.setGradientFill(
         juce::ColourGradient(juce::Colour(0xff0c0e12), width / 2.0f, 0.0f, panelRecess, width / 2.0f, height, false));
     g.fillRoundedRectangle(0.0f, 0.0f, width, height, 10.0f);
 
     g.setColour(withAlphaByte(juce::Colours::black, 0x99));
-    g.drawRoundedRectangle(0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f), 10.0f, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, {0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f)},
+                                          10.0f, 1.0f);
     g.setColour(withAlphaByte(accentDeep, 0x73));
-    g.drawRoundedRectangle(1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f), 9.0f, 1.0f);
+    garvo::paint::outlineRoundedRectangle(g, {1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f)},
+                                          9.0f, 1.0f);
 
     const auto innerWidth = std::max(width - 2.0f * kInset, 0.0f);
     const auto innerHeight = std::max(height - 2.0f * kInset, 0.0f);
@@ -119,7 +128,7 @@ void MorphPad::paint(juce::Graphics& g)
         juce::ColourGradient(accent.brighter(0.2f), puck.x, puck.y - 9.0f, accentMid, puck.x, puck.y + 9.0f, false));
     fillCircle(g, puck, 18.0f);
     g.setColour(accentDeep);
-    g.drawEllipse(juce::Rectangle<float>(18.0f, 18.0f).withCentre(puck), 1.2f);
+    garvo::paint::outlineEllipse(g, juce::Rectangle<float>(18.0f, 18.0f).withCentre(puck), 1.2f);
     g.setColour(withAlphaByte(goldHi, 0xb2));
     g.fillEllipse(puck.x - 3.5f, puck.y - 4.5f, 4.0f, 3.0f);
 
