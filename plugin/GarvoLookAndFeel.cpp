@@ -21,6 +21,15 @@ juce::Path arcPath(float cx, float cy, float radius, float fromAngle, float toAn
     return arc;
 }
 
+juce::Rectangle<int> largestIntegerWithin(juce::Rectangle<float> area)
+{
+    const auto left = static_cast<int>(std::ceil(area.getX()));
+    const auto top = static_cast<int>(std::ceil(area.getY()));
+    const auto right = static_cast<int>(std::floor(area.getRight()));
+    const auto bottom = static_cast<int>(std::floor(area.getBottom()));
+    return {left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
+}
+
 void fillCircle(juce::Graphics& g, float cx, float cy, float radius)
 {
     g.fillEllipse(cx - radius, cy - radius, radius * 2.0f, radius * 2.0f);
@@ -58,12 +67,16 @@ void GarvoLookAndFeel::drawInsetPanel(juce::Graphics& g, juce::Rectangle<float> 
     using namespace GarvoColours;
     constexpr auto corner = kInsetPanelCorner;
 
-    g.setColour(juce::Colours::black.withAlpha(static_cast<juce::uint8>(0x66)));
-    g.fillRoundedRectangle(area.translated(0.0f, 1.5f), corner);
+    {
+        // The opaque body hides the shadow everywhere but along its lower edge and corners.
+        const juce::Graphics::ScopedSaveState state(g);
+        g.excludeClipRegion(largestIntegerWithin(area.reduced(corner, 0.0f)));
+        g.excludeClipRegion(largestIntegerWithin(area.withTrimmedBottom(corner)));
+        g.setColour(juce::Colours::black.withAlpha(static_cast<juce::uint8>(0x66)));
+        g.fillRoundedRectangle(area.translated(0.0f, 1.5f), corner);
+    }
 
-    g.setGradientFill(juce::ColourGradient(panelLight, area.getCentreX(), area.getY(), panel.darker(0.15f),
-                                           area.getCentreX(), area.getBottom(), false));
-    g.fillRoundedRectangle(area, corner);
+    garvo::paint::fillVerticalGradient(g, area, corner, panelLight, area.getY(), panel.darker(0.15f), area.getBottom());
 
     auto upper = area.reduced(0.6f);
     upper.setHeight(std::max(0.0f, upper.getHeight() - area.getHeight() / 2.0f));

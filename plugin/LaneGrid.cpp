@@ -160,9 +160,8 @@ void LaneGrid::paint(juce::Graphics& g)
         g.setColour(withAlphaByte(juce::Colours::black, 0x73));
         g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
     }
-    g.setGradientFill(
-        juce::ColourGradient(juce::Colour(0xff0c0e12), width / 2.0f, 0.0f, panelRecess, width / 2.0f, height, false));
-    g.fillRoundedRectangle(0.0f, 0.0f, width, height, 10.0f);
+    garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, height}, 10.0f, juce::Colour(0xff0c0e12), 0.0f,
+                                       panelRecess, height);
     g.setColour(withAlphaByte(juce::Colours::black, 0x99));
     garvo::paint::outlineRoundedRectangle(g, {0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f)},
                                           10.0f, 1.0f);

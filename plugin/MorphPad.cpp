@@ -77,9 +77,8 @@ void MorphPad::paint(juce::Graphics& g)
         g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
     }
 
-    g.setGradientFill(
-        juce::ColourGradient(juce::Colour(0xff0c0e12), width / 2.0f, 0.0f, panelRecess, width / 2.0f, height, false));
-    g.fillRoundedRectangle(0.0f, 0.0f, width, height, 10.0f);
+    garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, height}, 10.0f, juce::Colour(0xff0c0e12), 0.0f,
+                                       panelRecess, height);
 
     g.setColour(withAlphaByte(juce::Colours::black, 0x99));
     garvo::paint::outlineRoundedRectangle(g, {0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f)},
@@ -94,8 +93,14 @@ void MorphPad::paint(juce::Graphics& g)
 
     if (width > 4.0f && height > 4.0f)
     {
+        // Beyond its radius the glow is fully transparent, so only the square around it is filled.
+        const auto glowRadius = 0.55f * innerHeight;
+        const juce::Graphics::ScopedSaveState state(g);
+        g.reduceClipRegion(juce::Rectangle<float>(glowRadius * 2.0f + 2.0f, glowRadius * 2.0f + 2.0f)
+                               .withCentre(puck)
+                               .getSmallestIntegerContainer());
         g.setGradientFill(juce::ColourGradient(withAlphaByte(accentGlow, 0x24), puck, withAlphaByte(accentGlow, 0),
-                                               puck.translated(0.55f * innerHeight, 0.0f), true));
+                                               puck.translated(glowRadius, 0.0f), true));
         g.fillRoundedRectangle(2.0f, 2.0f, width - 4.0f, height - 4.0f, 9.0f);
     }
 

@@ -2,6 +2,7 @@
 
 #include "BinaryData.h"
 #include "export/ExportActions.h"
+#include "plugin/GarvoPaint.h"
 #include "plugin/ParameterIds.h"
 #include "plugin/PluginProcessor.h"
 #include "rhythm/GenreDNA.h"
@@ -208,18 +209,14 @@ void GarvoRhythmEditor::paint(juce::Graphics& g)
             g.excludeClipRegion(area.reduced(10, 0));
             g.excludeClipRegion(area.reduced(0, 10));
         }
-        g.setGradientFill(juce::ColourGradient(bgTop, width / 2.0f, 0.0f, bgBottom, width / 2.0f, height, false));
-        g.fillAll();
-
-        g.setGradientFill(juce::ColourGradient(withAlphaByte(accentGlow, 0x0d), width / 2.0f, 0.0f,
-                                               withAlphaByte(accentGlow, 0), width / 2.0f, 220.0f, false));
-        g.fillRect(0.0f, 0.0f, width, 220.0f);
+        garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, height}, 0.0f, bgTop, 0.0f, bgBottom, height);
+        garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, 220.0f}, 0.0f, withAlphaByte(accentGlow, 0x0d), 0.0f,
+                                           withAlphaByte(accentGlow, 0), 220.0f);
     }
 
     constexpr auto header = static_cast<float>(kHeaderHeight);
-    g.setGradientFill(juce::ColourGradient(panel.brighter(0.06f), width / 2.0f, 0.0f, panel.darker(0.25f), width / 2.0f,
-                                           header, false));
-    g.fillRect(0.0f, 0.0f, width, header);
+    garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, header}, 0.0f, panel.brighter(0.06f), 0.0f,
+                                       panel.darker(0.25f), header);
 
     if (width > 0.0f)
     {
