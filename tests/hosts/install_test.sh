@@ -13,6 +13,10 @@ set -u
 source_dir=$1 build_dir=$2 vst3_host_tests=$3 jack_recorder=$4 lv2_uri=$5 lv2_check=$6
 installer="$source_dir/packaging/install.sh"
 
+# The programs run here show no window; keep JUCE inside them off any X server (without DISPLAY it
+# would connect to ":0", and die if a server there goes away).
+export DISPLAY=:65535
+
 # Outside the build tree, so that no walk up from an installed binary reaches the build's library.
 home=$(mktemp -d /tmp/garvo-install-test.XXXXXX)
 trap 'rm -rf "$home" "$home.log" "$home.vst3.log" "$home.lv2.log"' EXIT
@@ -103,7 +107,11 @@ fi
 
 # 6. The installed LV2 bundle plays in jalv, with the temporary home as the user's home.
 lv2_options=(--keep-home)
-[ "$lv2_check" = plays ] || lv2_options+=(--load-only)
+if [ "$lv2_check" = plays ]; then
+    lv2_options+=(--cli "$home/.local/bin/garvo-rhythm")
+else
+    lv2_options+=(--load-only)
+fi
 if ! HOME="$home" python3 "$source_dir/tests/hosts/lv2_host_test.py" "${lv2_options[@]}" \
     --bundle "$home/.lv2/GARVO RHYTHM.lv2" --uri "$lv2_uri" --recorder "$jack_recorder" >"$home.lv2.log" 2>&1; then
     cat "$home.lv2.log" >&2

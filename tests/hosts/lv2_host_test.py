@@ -11,6 +11,7 @@ Every process started here is ended before the script returns, whatever happens.
 
 import argparse
 import ctypes
+import json
 import os
 import pathlib
 import re
@@ -27,6 +28,7 @@ RECORD_SECONDS = 7.0  # a little over two loops at TEMPO
 SAMPLE_RATE = 48000
 PERIOD = 512
 PR_SET_PDEATHSIG = 1
+NO_DISPLAY = ":65535"
 
 started = []  # processes to end on the way out
 scratch_dirs = []  # folders to remove on the way out
@@ -170,7 +172,7 @@ def parse_report(text):
     return report, midi
 
 
-def check_recording(report, midi):
+def check_recording(report, midi, expected_notes):
     if report.get("audio_nonfinite", 1) != 0:
         fail(f"{int(report['audio_nonfinite'])} NaN or infinite samples left the plug-in")
     if report.get("audio_peak", 0.0) < 1e-3:
@@ -205,12 +207,53 @@ def check_recording(report, midi):
     if mismatch:
         fail(f"the notes do not repeat every {LOOP_BEATS} beats at {TEMPO} BPM ({loop} frames):\n"
              f"first loop  {first[:8]}\nsecond loop {second[:8]}")
+    if expected_notes is not None:
+        check_pattern_notes(first, expected_notes(rate, loop))
     # The first step of the pattern sits on the host's beat 0, give or take the humanised timing.
     earliest_ms = first[0][0] * 1000.0 / rate
     if earliest_ms > 60.0 * 1000.0 / TEMPO / 4 + 50.0:
         fail(f"the first note plays {earliest_ms:.1f} ms after the transport started")
     print(f"ok: audio peak {report['audio_peak']:.3f}, {len(note_ons)} note-ons on channel 10, "
           f"{len(first)} per loop of {loop} frames at {TEMPO} BPM")
+
+
+def pattern_notes(cli):
+    """The note-ons of one loop of the plug-in's default pattern at TEMPO, as (frame, note, velocity)
+    from the loop start, computed from the pattern that the command-line tool builds for the same
+    default settings: a hit sits (bar * 16 + step) / 4 beats into the loop, moved by its humanised
+    offset, and wraps into the loop."""
+    result = run([cli, "pattern"], os.environ)
+    if result.returncode != 0:
+        fail("garvo-rhythm pattern failed: " + result.stderr)
+    pattern = json.loads(result.stdout)
+    loop_beats = pattern["bars"] * 4
+    if loop_beats != LOOP_BEATS:
+        fail(f"the default pattern has {pattern['bars']} bars; the test expects {LOOP_BEATS // 4}")
+
+    def notes(rate, loop_frames):
+        expected = []
+        for lane in pattern["lanes"]:
+            for hit in lane["hits"]:
+                beat = (hit["bar"] * 16 + hit["step"]) * 0.25 + hit["offsetMs"] / 1000.0 * TEMPO / 60.0
+                beat %= loop_beats
+                expected.append((int(beat * 60.0 / TEMPO * rate), hit["note"] & 0x7F, min(hit["velocity"], 127)))
+        return sorted(expected)
+
+    return notes
+
+
+def check_pattern_notes(played, expected):
+    """Every note of the pattern is played once, at its frame (within one frame of rounding)."""
+    remaining = list(played)
+    for frame, note, velocity in expected:
+        match = next((p for p in remaining if p[1:] == (note, velocity) and abs(p[0] - frame) <= 1), None)
+        if match is None:
+            fail(f"note {note} (velocity {velocity}) due at frame {frame} was not played; "
+                 f"played near it: {[p for p in played if abs(p[0] - frame) < 2000]}")
+        remaining.remove(match)
+    if remaining:
+        fail(f"{len(remaining)} notes played that are not in the pattern: {remaining[:5]}")
+    print(f"ok: the {len(expected)} notes of the pattern play at their frames at {TEMPO} BPM")
 
 
 def main():
@@ -220,6 +263,7 @@ def main():
     parser.add_argument("--recorder", required=True)
     parser.add_argument("--keep-home", action="store_true",
                         help="run with the caller's HOME, to test a per-user install")
+    parser.add_argument("--cli", help="garvo-rhythm, to compare the notes with the pattern it builds")
     parser.add_argument("--load-only", action="store_true",
                         help="check that jalv runs the plug-in through a rolling transport, not what it plays")
     args = parser.parse_args()
@@ -242,6 +286,10 @@ def main():
     env["JACK_DEFAULT_SERVER"] = server
     env["JACK_NO_START_SERVER"] = "1"
     env["JACK_NO_AUDIO_RESERVATION"] = "1"
+    # jalv shows no window, but JUCE inside the plug-in connects to an X display, and to ":0" when
+    # DISPLAY is unset; if another program's X server there goes away, Xlib ends jalv. A display
+    # that cannot exist keeps the plug-in off every X server.
+    env["DISPLAY"] = NO_DISPLAY
     if not args.keep_home:
         # Keeps the plug-in's settings and any user library of this machine out of the test.
         env["HOME"] = str(scratch)
@@ -285,7 +333,7 @@ def main():
             fail("NaN or infinite samples left the plug-in")
         print(f"ok: jalv ran the plug-in for {int(report['frames'])} frames of rolling transport")
     else:
-        check_recording(report, midi)
+        check_recording(report, midi, pattern_notes(args.cli) if args.cli else None)
     if jalv.poll() is not None:
         fail("jalv died after the transport stopped")
     print("ok: jalv is still running at the end")
