@@ -47,11 +47,18 @@ inline void fillVerticalGradient(juce::Graphics& g, juce::Rectangle<float> area,
         g.fillRoundedRectangle(area, corner);
     }
     const auto span = bottomY - topY;
+    // Whole-pixel sides need no edge smoothing, which makes each row a plain run of pixels.
+    const auto left = static_cast<int>(area.getX());
+    const auto right = static_cast<int>(area.getRight());
+    const auto wholePixels = static_cast<float>(left) == area.getX() && static_cast<float>(right) == area.getRight();
     for (auto row = firstRow; row < endRow; ++row)
     {
         const auto position = span != 0.0f ? (static_cast<float>(row) + 0.5f - topY) / span : 0.0f;
         g.setColour(gradient.getColourAtPosition(static_cast<double>(std::clamp(position, 0.0f, 1.0f))));
-        g.fillRect(juce::Rectangle<float>(area.getX(), static_cast<float>(row), area.getWidth(), 1.0f));
+        if (wholePixels)
+            g.fillRect(left, row, right - left, 1);
+        else
+            g.fillRect(juce::Rectangle<float>(area.getX(), static_cast<float>(row), area.getWidth(), 1.0f));
     }
 }
 

@@ -407,8 +407,10 @@ void LaneGrid::paintAllHits(juce::Graphics& g, const garvo::Pattern& pattern, co
     const auto height = getHeight();
     if (width <= 0 || height <= 0)
         return;
-    juce::Image shades(juce::Image::ARGB, width, height, true);
-    juce::Path bars;
+    // Left uncleared: the bars' outline only ever covers pixels that their gradients were written to.
+    juce::Image shades(juce::Image::ARGB, width, height, false);
+    // One shape per lane: small shapes keep the renderer's scan tables small.
+    std::vector<juce::Path> bars(layout.lanes.size());
     std::array<juce::Path, 2> caps; // full and choked opacity; muted lanes have none
     std::vector<int> laneByLane;
     {
@@ -450,7 +452,7 @@ void LaneGrid::paintAllHits(juce::Graphics& g, const garvo::Pattern& pattern, co
                     for (int x = x0; x < x1; ++x)
                         *reinterpret_cast<juce::PixelARGB*>(pixels.getPixelPointer(x, y)) = shade;
                 }
-                bars.addRoundedRectangle(area, 2.5f);
+                bars[static_cast<size_t>(row)].addRoundedRectangle(area, 2.5f);
                 if (area.getHeight() > 4.0f && !muted)
                     caps[bar->opacity < 1.0f ? 1 : 0].addRoundedRectangle(area.getX(), area.getY(),
                                                                           layout.stepWidth - 4.0f, 1.6f, 1.0f);
@@ -458,7 +460,9 @@ void LaneGrid::paintAllHits(juce::Graphics& g, const garvo::Pattern& pattern, co
         }
     }
     g.setFillType(juce::FillType(shades, {}));
-    g.fillPath(bars);
+    for (const auto& laneBars : bars)
+        if (!laneBars.isEmpty())
+            g.fillPath(laneBars);
     constexpr std::array<float, 2> capOpacity{1.0f, 0.55f};
     for (size_t index = 0; index < caps.size(); ++index)
     {

@@ -205,10 +205,7 @@ void GarvoRhythmEditor::paint(juce::Graphics& g)
         // (all but their rounded corners), so the background need not be painted under them.
         const juce::Graphics::ScopedSaveState state(g);
         for (const auto& area : {laneGrid.getBounds(), morphPad.getBounds(), knobPanelArea, transportPanelArea})
-        {
             g.excludeClipRegion(area.reduced(10, 0));
-            g.excludeClipRegion(area.reduced(0, 10));
-        }
         garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, height}, 0.0f, bgTop, 0.0f, bgBottom, height);
         garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, 220.0f}, 0.0f, withAlphaByte(accentGlow, 0x0d), 0.0f,
                                            withAlphaByte(accentGlow, 0), 220.0f);
