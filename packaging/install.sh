@@ -104,17 +104,7 @@ uninstall() {
             rmdir -- "$path" 2>/dev/null || true
         fi
     done
-    refresh_desktop
     echo "GARVO RHYTHM removed."
-}
-
-refresh_desktop() {
-    if command -v update-desktop-database >/dev/null 2>&1; then
-        update-desktop-database -q "$apps_dir" 2>/dev/null || true
-    fi
-    if command -v gtk-update-icon-cache >/dev/null 2>&1 && [ -f "$HOME/.local/share/icons/hicolor/index.theme" ]; then
-        gtk-update-icon-cache -q "$HOME/.local/share/icons/hicolor" 2>/dev/null || true
-    fi
 }
 
 install_all() {
@@ -140,6 +130,8 @@ install_all() {
     install_file "$app" "$bin_dir/garvo-rhythm-app" 755
     install_file "$cli" "$bin_dir/garvo-rhythm" 755
     install_file "$source_dir/garvo-rhythm.svg" "$icon_dir/garvo-rhythm.svg" 644
+    # Desktops watch the applications folder and pick the entry up by themselves. No desktop or icon
+    # cache is rebuilt: a cache would be a file outside the manifest that uninstall cannot account for.
     local desktop
     desktop=$(mktemp)
     sed "s|@APP@|$bin_dir/garvo-rhythm-app|" "$source_dir/garvo-rhythm.desktop.in" >"$desktop"
@@ -151,7 +143,6 @@ install_all() {
 
     write_manifest
     trap - EXIT
-    refresh_desktop
     echo "GARVO RHYTHM installed for $user:"
     echo "  app            $bin_dir/garvo-rhythm-app (and in the desktop's application menu)"
     echo "  command line   $bin_dir/garvo-rhythm"
