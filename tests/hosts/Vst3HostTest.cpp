@@ -81,7 +81,8 @@ public:
         PositionInfo info;
         info.setIsPlaying(playing);
         info.setBpm(bpm);
-        info.setPpqPosition(ppq);
+        if (reportsBeat)
+            info.setPpqPosition(ppq);
         info.setTimeSignature(juce::AudioPlayHead::TimeSignature{4, 4});
         info.setTimeInSamples(samples);
         info.setTimeInSeconds(static_cast<double>(samples) / rate);
@@ -92,6 +93,7 @@ public:
     }
 
     double rate = 44100.0;
+    bool reportsBeat = true; // false: only the sample position and the tempo, as Ardour 7 reports
     bool playing = false;
     double bpm = kTempo;
     double ppq = 0.0;
@@ -348,6 +350,34 @@ TEST(Vst3Host, FollowsTheHostTransportCleanlyAtEveryRate)
             EXPECT_TRUE(sentTheSameNotes(firstRateLoop, firstPass, 0.0, tolerance + 2.5 * kTempo / (60.0 * 44100.0)))
                 << "the notes move with the sample rate";
     }
+}
+
+// Ardour 7 gives VST3 plug-ins the tempo and the sample position but no beat position; the pattern
+// must play on the same beats as for a host that reports them.
+TEST(Vst3Host, FollowsAHostThatReportsOnlyTheSamplePosition)
+{
+    const auto plugin = loadPlugin(48000.0);
+    ASSERT_NE(plugin, nullptr);
+
+    const auto play = [&](const bool reportsBeat)
+    {
+        Session session(*plugin, 48000.0);
+        session.transport.reportsBeat = reportsBeat;
+        session.playUntil(2 * kLoopBeats);
+        // A relocation into the middle of a bar: the host moves its sample position there.
+        session.transport.ppq = 13.37;
+        session.transport.samples = static_cast<std::int64_t>(std::llround(13.37 * 60.0 / kTempo * 48000.0));
+        session.playUntil(16.0);
+        EXPECT_GT(session.peak, 1.0e-3f);
+        return session.notes;
+    };
+    const auto withBeats = play(true);
+    const auto withSamplesOnly = play(false);
+    ASSERT_FALSE(withBeats.empty());
+    const double tolerance = 2.5 * kTempo / (60.0 * 48000.0);
+    EXPECT_EQ(withSamplesOnly.size(), withBeats.size());
+    EXPECT_TRUE(sentTheSameNotes(withBeats, withSamplesOnly, 0.0, tolerance));
+    EXPECT_TRUE(sentTheSameNotes(withSamplesOnly, withBeats, 0.0, tolerance));
 }
 
 // Sets a parameter by its display name through its normalised value, as a host's automation does.
