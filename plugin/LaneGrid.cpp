@@ -599,7 +599,7 @@ void LaneGrid::startLaneDragOut(garvo::Element element)
     {
         // Nothing to drag: either the lane had nothing to write or the file could not be written.
         if (!result.succeeded() && onDragOutFailure)
-            onDragOutFailure(result.describeFailures());
+            onDragOutFailure(result);
         return;
     }
     dragInProgress = true;

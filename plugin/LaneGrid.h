@@ -11,6 +11,11 @@
 
 class GarvoRhythmProcessor;
 
+namespace garvo
+{
+struct ExportResult;
+}
+
 // Shows the processor's current pattern as one row per playing drum element, and is where the
 // producer mutes lanes, picks sample variations, loads their own samples (chooser or drop) and
 // drags a lane out as a MIDI or WAV file. It keeps no copy of the pattern: every paint and every
@@ -76,7 +81,7 @@ public:
     // Opens the sample chooser; replaceable so that tests can see a chooser without a dialog.
     std::function<void(juce::FileChooser& chooser, std::function<void(const juce::FileChooser&)> chosen)> launchChooser;
     // Told when a drag-out file could not be written (and so no drag started), with the reason.
-    std::function<void(const juce::String& message)> onDragOutFailure;
+    std::function<void(const garvo::ExportResult& result)> onDragOutFailure;
 
 private:
     Layout layoutFor(const garvo::Pattern& pattern) const;

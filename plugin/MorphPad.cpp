@@ -53,6 +53,8 @@ void MorphPad::mouseDown(const juce::MouseEvent& event)
 
 void MorphPad::mouseDrag(const juce::MouseEvent& event)
 {
+    if (getWidth() <= 0 || getHeight() <= 0)
+        return; // no area, no position
     const auto x = std::clamp(event.position.x / static_cast<float>(getWidth()), 0.0f, 1.0f);
     const auto y = std::clamp(event.position.y / static_cast<float>(getHeight()), 0.0f, 1.0f);
     puckX = x;

@@ -59,7 +59,8 @@ GarvoRhythmEditor::GarvoRhythmEditor(GarvoRhythmProcessor& processorToEdit)
     addAndMakeVisible(laneGrid);
     addAndMakeVisible(morphPad);
     morphPad.onChange = [this](float x, float y) { processor.setMorphPosition(x, y); };
-    laneGrid.onDragOutFailure = [this](const juce::String& message) { showExportStatus({message, true}); };
+    laneGrid.onDragOutFailure = [this](const garvo::ExportResult& result)
+    { showExportStatus(describeExport(result, laneGrid.dragOutFolder)); };
 
     const std::array<std::pair<juce::TextButton*, std::function<void()>>, 6> actions{{
         {&playButton, [this] { togglePlay(); }},

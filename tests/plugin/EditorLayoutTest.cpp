@@ -310,6 +310,30 @@ TEST_F(EditorExportTest, AFailedExportShowsWhyInRedInTheHeader)
     EXPECT_EQ(editor.getLaneGrid().getBounds(), boundsBefore);
 }
 
+TEST_F(EditorExportTest, ALaneDragOutThatCannotBeWrittenSaysSoInTheHeader)
+{
+    Pattern pattern;
+    pattern.hits[Element::Kick] = {makeHit(0, 0)};
+    processor.publishPattern(std::move(pattern));
+    auto& grid = editor.getLaneGrid();
+    const auto blocker = desktop / "temp";
+    blocker.replaceWithText("a file where the folder should be");
+    grid.dragOutFolder = blocker;
+    int drags = 0;
+    grid.startExternalDrag = [&drags](const juce::File&, std::function<void()>)
+    {
+        ++drags;
+        return true;
+    };
+
+    const juce::Point<float> cell{LaneGrid::kStepsLeft + 40.0f, grid.muteDotAt(0).getCentreY()};
+    test::dragFrom(grid, cell, cell.translated(15.0f, 0.0f));
+    EXPECT_EQ(drags, 0);
+    EXPECT_TRUE(editor.getExportStatus().failed);
+    EXPECT_TRUE(editor.getExportStatus().text.startsWith("Could not write Kick.mid: "))
+        << editor.getExportStatus().text;
+}
+
 TEST(EditorExportStatus, DescribesEveryOutcome)
 {
     const juce::File desktop("/home/producer/Desktop");

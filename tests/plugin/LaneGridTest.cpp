@@ -1,5 +1,6 @@
 #include "plugin/LaneGrid.h"
 
+#include "export/ExportActions.h"
 #include "plugin/GarvoColours.h"
 #include "plugin/PluginProcessor.h"
 #include "support/EditorTestSupport.h"
@@ -341,7 +342,11 @@ protected:
             finishDrag = std::move(finished);
             return true;
         };
-        grid.onDragOutFailure = [this](const juce::String& message) { failures.add(message); };
+        grid.onDragOutFailure = [this](const ExportResult& result)
+        {
+            for (const auto& failure : result.failures)
+                failures.add(failure.file.getFileName() + ": " + failure.reason);
+        };
         publish({{Element::Kick, {makeHit(0, 0), makeHit(0, 8)}}, {Element::Open_Hat, {makeHit(0, 2, 90, 0.0, 46)}}});
     }
 
