@@ -166,6 +166,7 @@ void DrumKit::noteOnElement(Element element, int note, float velocity) noexcept
 
     const auto decaySamples = std::max(1.0, sampleRate * static_cast<double>(decayScale) * kBaseDecaySeconds);
     voice.decayPerSample = static_cast<float>(std::exp(-1.0 / decaySamples));
+    voice.decayPerMixBlock = std::pow(static_cast<double>(voice.decayPerSample), kMixBlock);
     voice.active = true;
 }
 
@@ -214,6 +215,103 @@ void DrumKit::renderVoice(Voice& voice, float* mix, int numSamples) noexcept
     voice.active = active;
 }
 
+namespace
+{
+// True when neither end condition can trigger within the next `count` samples: the read position
+// stays well before the last sample and the envelope well above the silence threshold. The
+// margins cover the rounding of the running sums, so such a voice may skip both checks.
+bool runsThroughBlock(const DrumKit::Voice& voice, int count) noexcept
+{
+    const auto* pad = voice.pad.get();
+    if (pad == nullptr || pad->length() < 2 || !(voice.increment > 0.0))
+        return false;
+    const auto lastIndex = static_cast<double>(pad->length() - 1);
+    const auto endPosition = voice.position + (count + 2) * voice.increment;
+    const auto endEnvelope = voice.envelope * std::min(1.0, voice.decayPerMixBlock);
+    return endPosition < lastIndex && endEnvelope > kSilenceThreshold * 1.01;
+}
+
+// A voice that reads its pad one sample per output sample from a whole-number position: the
+// interpolation fraction is zero, so the value is the sample itself.
+bool stepsWholeSamples(const DrumKit::Voice& voice) noexcept
+{
+    return voice.increment == 1.0 && voice.position == std::floor(voice.position);
+}
+
+// Mixes N voices that run through the whole block, sample by sample, so their position and
+// envelope recurrences advance side by side instead of one long dependency chain per voice.
+// Each voice computes exactly what the checked loop computes, and the sums are added in voice
+// order, so the result is the same to the bit.
+template <int N, bool wholeSamples>
+void renderRunningVoices(DrumKit::Voice* const* group, float* mix, int count) noexcept
+{
+    const float* samples[N];
+    double position[N];
+    double increment[N];
+    float envelope[N];
+    float decay[N];
+    float gain[N];
+    for (int k = 0; k < N; ++k)
+    {
+        samples[k] = group[k]->pad->audio.getReadPointer(0);
+        position[k] = group[k]->position;
+        increment[k] = group[k]->increment;
+        envelope[k] = group[k]->envelope;
+        decay[k] = group[k]->decayPerSample;
+        gain[k] = group[k]->velocityGain;
+    }
+    if constexpr (wholeSamples)
+    {
+        const float* start[N];
+        for (int k = 0; k < N; ++k)
+            start[k] = samples[k] + static_cast<int>(position[k]);
+        for (int i = 0; i < count; ++i)
+        {
+            auto sum = mix[i];
+            for (int k = 0; k < N; ++k)
+            {
+                sum += start[k][i] * envelope[k] * gain[k];
+                envelope[k] *= decay[k];
+            }
+            mix[i] = sum;
+        }
+        for (int k = 0; k < N; ++k)
+            position[k] += count;
+    }
+    else
+    {
+        for (int i = 0; i < count; ++i)
+        {
+            auto sum = mix[i];
+            for (int k = 0; k < N; ++k)
+            {
+                const auto index = static_cast<int>(position[k]);
+                const auto fraction = static_cast<float>(position[k] - index);
+                const auto a = samples[k][index];
+                const auto b = samples[k][index + 1];
+                sum += (a + (b - a) * fraction) * envelope[k] * gain[k];
+                position[k] += increment[k];
+                envelope[k] *= decay[k];
+            }
+            mix[i] = sum;
+        }
+    }
+    for (int k = 0; k < N; ++k)
+    {
+        group[k]->position = position[k];
+        group[k]->envelope = envelope[k];
+    }
+}
+
+template <int N> void renderRunningGroup(DrumKit::Voice* const* group, float* mix, int count) noexcept
+{
+    if (std::all_of(group, group + N, [](const DrumKit::Voice* voice) { return stepsWholeSamples(*voice); }))
+        renderRunningVoices<N, true>(group, mix, count);
+    else
+        renderRunningVoices<N, false>(group, mix, count);
+}
+} // namespace
+
 void DrumKit::render(juce::AudioBuffer<float>& buffer, int startSample, int numSamples) noexcept
 {
     startSample = std::max(0, startSample);
@@ -222,13 +320,40 @@ void DrumKit::render(juce::AudioBuffer<float>& buffer, int startSample, int numS
         return;
 
     std::array<float, kMixBlock> mix{};
+    std::array<Voice*, kNumVoices> running{};
     for (int done = 0; done < numSamples; done += kMixBlock)
     {
         const auto count = std::min(kMixBlock, numSamples - done);
         std::fill_n(mix.begin(), count, 0.0f);
+
+        // Voices are mixed in index order; consecutive voices that run through the block go
+        // together, the others take the checked path one by one.
+        std::size_t numRunning = 0;
+        const auto flushRunning = [&]
+        {
+            std::size_t k = 0;
+            for (; k + 4 <= numRunning; k += 4)
+                renderRunningGroup<4>(running.data() + k, mix.data(), count);
+            for (; k + 2 <= numRunning; k += 2)
+                renderRunningGroup<2>(running.data() + k, mix.data(), count);
+            for (; k < numRunning; ++k)
+                renderRunningGroup<1>(running.data() + k, mix.data(), count);
+            numRunning = 0;
+        };
         for (auto& voice : voices)
-            if (voice.active)
-                renderVoice(voice, mix.data(), count);
+        {
+            if (!voice.active)
+                continue;
+            if (runsThroughBlock(voice, count))
+            {
+                running[numRunning++] = &voice;
+                continue;
+            }
+            flushRunning();
+            renderVoice(voice, mix.data(), count);
+        }
+        flushRunning();
+
         for (int i = 0; i < count; ++i)
             mix[static_cast<std::size_t>(i)] = std::tanh(mix[static_cast<std::size_t>(i)]);
         for (int channel = 0; channel < buffer.getNumChannels(); ++channel)

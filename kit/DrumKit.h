@@ -28,6 +28,9 @@ public:
         bool active = false;
         float envelope = 1.0f;
         float decayPerSample = 1.0f;
+        // decayPerSample raised to the mix block length: tells at a glance whether a voice can
+        // fall silent within the next block.
+        double decayPerMixBlock = 1.0;
         float velocityGain = 1.0f;
         int startSerial = 0;
         PadPtr pad;
