@@ -60,6 +60,7 @@ void timebase(jack_transport_state_t, jack_nframes_t, jack_position_t* pos, int,
     const double beats = static_cast<double>(pos->frame) * recorder.bpm / (60.0 * pos->frame_rate);
     const double wholeBeats = std::floor(beats);
     const auto bar = static_cast<int32_t>(wholeBeats / kBeatsPerBar);
+    const double barStartBeat = static_cast<double>(bar) * kBeatsPerBar;
 
     pos->valid = JackPositionBBT;
     pos->beats_per_bar = kBeatsPerBar;
@@ -67,9 +68,9 @@ void timebase(jack_transport_state_t, jack_nframes_t, jack_position_t* pos, int,
     pos->ticks_per_beat = kTicksPerBeat;
     pos->beats_per_minute = recorder.bpm;
     pos->bar = bar + 1;
-    pos->beat = static_cast<int32_t>(wholeBeats - bar * kBeatsPerBar) + 1;
+    pos->beat = static_cast<int32_t>(wholeBeats - barStartBeat) + 1;
     pos->tick = static_cast<int32_t>((beats - wholeBeats) * kTicksPerBeat);
-    pos->bar_start_tick = bar * kBeatsPerBar * kTicksPerBeat;
+    pos->bar_start_tick = barStartBeat * kTicksPerBeat;
 }
 
 int process(jack_nframes_t nframes, void* arg)
