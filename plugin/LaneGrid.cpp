@@ -241,8 +241,12 @@ void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
     // time. Compositing a stamp gives the same pixels as drawing its cells in place. The stamps
     // depend on the geometry alone, never on the pattern, so they are kept until it changes.
     const auto scale = std::max(g.getInternalContext().getPhysicalPixelScaleFactor(), 0.01f);
-    const auto stampWidth = static_cast<int>(std::ceil(static_cast<float>(getWidth()) * scale));
-    const auto stampHeight = static_cast<int>(std::ceil((layout.rowHeight + 1.0f) * scale));
+    // The stamp holds only the cells: from just left of the step grid, and from 2 pixels below
+    // the row top (the cells begin 3 below it) to 1 above the row bottom.
+    const auto stampLeft = std::floor((kStepsLeft - 2.0f) * scale);
+    const auto stampTop = std::floor(2.0f * scale);
+    const auto stampWidth = static_cast<int>(std::ceil(static_cast<float>(getWidth()) * scale) - stampLeft);
+    const auto stampHeight = static_cast<int>(std::ceil((layout.rowHeight - 2.0f) * scale));
     if (stampWidth <= 0 || stampHeight <= 0)
         return;
 
@@ -265,10 +269,11 @@ void LaneGrid::paintStepCells(juce::Graphics& g, const Layout& layout) const
         {
             stamp = juce::Image(juce::Image::ARGB, stampWidth, stampHeight, true);
             juce::Graphics stampGraphics(stamp);
-            stampGraphics.addTransform(juce::AffineTransform::scale(scale));
+            stampGraphics.addTransform(juce::AffineTransform::scale(scale).translated(-stampLeft, -stampTop));
             drawCellRow(stampGraphics, layout, static_cast<float>(offset) / (kSubPixelSteps * scale));
         }
-        g.drawImageTransformed(stamp, juce::AffineTransform::scale(1.0f / scale).translated(0.0f, pixelTop / scale));
+        g.drawImageTransformed(stamp,
+                               juce::AffineTransform::translation(stampLeft, pixelTop + stampTop).scaled(1.0f / scale));
     }
 }
 
