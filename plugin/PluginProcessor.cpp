@@ -260,6 +260,7 @@ void GarvoRhythmProcessor::prepareToPlay(double newSampleRate, int)
     sampleRate = newSampleRate;
     kit.sampleRate = newSampleRate > 0.0 ? newSampleRate : 44100.0;
     kit.allNotesOff();
+    hostTransport.reset();
     if (!kit.hasKits())
         kit.loadGenreDrumTree(garvo::findDrumTreeDir());
     outputGain.reset(static_cast<int>(std::floor(sampleRate * 0.02)));
@@ -292,7 +293,7 @@ void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::
     std::array<Trigger, kMaxTriggersPerBlock> triggers;
     int numTriggers = 0;
 
-    if (const auto window = findTransportWindow(); window.has_value() && numSamples > 0)
+    if (const auto window = findTransportWindow(numSamples); window.has_value() && numSamples > 0)
     {
         const auto beatsPerSample = window->tempo / (sampleRate * 60.0);
         if (beatsPerSample > 0.0)
@@ -387,13 +388,16 @@ void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::
     }
 }
 
-std::optional<GarvoRhythmProcessor::TransportWindowInfo> GarvoRhythmProcessor::findTransportWindow() const noexcept
+std::optional<GarvoRhythmProcessor::TransportWindowInfo>
+GarvoRhythmProcessor::findTransportWindow(int numSamples) noexcept
 {
+    // Hosts that report a position only now and then, or a sample position without a beat
+    // position (LV2 hosts through JUCE's wrapper, Ardour's VST3 host), are followed between reports.
+    juce::Optional<juce::AudioPlayHead::PositionInfo> position;
     if (auto* head = getPlayHead())
-        if (const auto position = head->getPosition())
-            if (const auto ppq = position->getPpqPosition(), bpm = position->getBpm();
-                ppq.hasValue() && bpm.hasValue() && position->getIsPlaying())
-                return TransportWindowInfo{*ppq, *bpm, false};
+        position = head->getPosition();
+    if (const auto host = hostTransport.update(position, numSamples, sampleRate))
+        return TransportWindowInfo{host->ppq, host->bpm, false};
 
     if (playing.load())
     {

@@ -2,6 +2,7 @@
 
 #include "export/KitSnapshot.h"
 #include "kit/DrumKit.h"
+#include "plugin/HostTransport.h"
 #include "rhythm/Pipeline.h"
 #include "rhythm/Vocabulary.h"
 
@@ -89,7 +90,7 @@ private:
         double tempo;     // beats per minute the block advances at
         bool ownTransport;
     };
-    std::optional<TransportWindowInfo> findTransportWindow() const noexcept;
+    std::optional<TransportWindowInfo> findTransportWindow(int numSamples) noexcept;
 
     double sampleRate = 44100.0;
     std::atomic<bool> morphActive{false};
@@ -101,6 +102,8 @@ private:
     mutable juce::SpinLock patternLock;
     garvo::Pattern pattern;
     garvo::DrumKit kit;
+    // Follows the host transport between its reports; touched by the audio thread only.
+    garvo::HostTransportFollower hostTransport;
     // The kit folder the last regeneration asked for; exports use it while no library is loaded.
     juce::String requestedKitFolder;
     juce::SmoothedValue<float, juce::ValueSmoothingTypes::Linear> outputGain{1.0f};
