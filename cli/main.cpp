@@ -15,6 +15,7 @@ int runKitCommand(const juce::StringArray& args);
 int runPatternCommand(const juce::StringArray& args);
 int runSnapshotCommand(const juce::StringArray& args);
 int runBounce(const juce::StringArray& args);
+int runGenres(const juce::StringArray& args);
 
 namespace
 {
@@ -25,6 +26,7 @@ constexpr auto kCommands = std::to_array<Command>({
     {"midi", "write the pattern as a Standard MIDI File, like \"Export MIDI\" or a lane drag-out", runMidiCommand},
     {"wav", "render the pattern to a WAV file, like \"Export Audio\" or a lane drag-out", runWavCommand},
     {"kit", "write what \"Export Kit\" writes into a folder", runKitCommand},
+    {"genres", "list the thirty genre names, one per line", runGenres},
     {"pattern", "print the pattern for the given values as one line of JSON", runPatternCommand},
     {"bounce", "play the pattern through the real processor and write its audio and MIDI", runBounce},
     {"snapshot", "draw the editor offscreen with the given pattern and write it as PNG", runSnapshotCommand},
