@@ -60,13 +60,30 @@ juce::File walkUpForBundledLibrary(const juce::File& start)
 }
 } // namespace
 
+namespace
+{
+// JUCE names a program after argv[0] resolved against the working folder, which points at the
+// wrong place when the program was started through PATH from another folder; the kernel knows
+// the real file. Plug-ins are named correctly (their module file exists), so they keep JUCE's answer.
+juce::File runningFile(juce::File::SpecialLocationType type)
+{
+    const auto reported = juce::File::getSpecialLocation(type);
+    if (reported.existsAsFile() || reported.isDirectory())
+        return reported;
+#if JUCE_LINUX
+    if (const auto real = juce::File("/proc/self/exe").getLinkedTarget(); real.existsAsFile())
+        return real;
+#endif
+    return reported;
+}
+} // namespace
+
 DrumTreeSearchPlaces systemDrumTreeSearchPlaces()
 {
     using juce::File;
     return {File::getSpecialLocation(File::userApplicationDataDirectory),
-            File::getSpecialLocation(File::commonApplicationDataDirectory),
-            File::getSpecialLocation(File::currentExecutableFile),
-            File::getSpecialLocation(File::currentApplicationFile)};
+            File::getSpecialLocation(File::commonApplicationDataDirectory), runningFile(File::currentExecutableFile),
+            runningFile(File::currentApplicationFile)};
 }
 
 juce::File findDrumTreeDir()
