@@ -5,12 +5,6 @@
 
 namespace
 {
-void setParameter(GarvoRhythmProcessor& processor, const char* id, float plainValue)
-{
-    auto* parameter = processor.apvts.getParameter(id);
-    parameter->setValueNotifyingHost(parameter->convertTo0to1(plainValue));
-}
-
 int activeVoices(const garvo::DrumKit& kit)
 {
     int count = 0;
@@ -24,8 +18,8 @@ int activeVoices(const garvo::DrumKit& kit)
 void BM_ProcessBlock512With32Voices(benchmark::State& state)
 {
     GarvoRhythmProcessor processor;
-    setParameter(processor, garvo::paramId::bars, 8.0f);
-    setParameter(processor, garvo::paramId::density, 1.0f);
+    processor.setPlainParameterValue(garvo::paramId::bars, 8.0f);
+    processor.setPlainParameterValue(garvo::paramId::density, 1.0f);
     processor.prepareToPlay(44100.0, 512);
     processor.togglePlaying();
     auto& kit = processor.getKit();

@@ -135,24 +135,12 @@ bool readBounceOptions(const juce::StringArray& args, BounceOptions& options)
     return true;
 }
 
-void setParameter(GarvoRhythmProcessor& processor, const char* id, float plainValue)
-{
-    auto* parameter = processor.apvts.getParameter(id);
-    parameter->setValueNotifyingHost(parameter->convertTo0to1(plainValue));
-}
-
 void configure(GarvoRhythmProcessor& processor, const PatternOptions& pattern, const BounceOptions& options)
 {
-    const auto& settings = pattern.settings;
-    setParameter(processor, paramId::genre, static_cast<float>(settings.genreIndex));
-    setParameter(processor, paramId::seed, static_cast<float>(settings.seed));
-    setParameter(processor, paramId::density, settings.density);
-    setParameter(processor, paramId::swing, settings.swing);
-    setParameter(processor, paramId::looseness, settings.looseness);
-    setParameter(processor, paramId::bars, static_cast<float>(settings.bars));
-    setParameter(processor, paramId::kit, static_cast<float>(options.kitCharacter));
-    setParameter(processor, paramId::kitPitch, options.pitch);
-    setParameter(processor, paramId::outGain, options.gainDb);
+    processor.setGenerationParameters(pattern.settings);
+    processor.setPlainParameterValue(paramId::kit, static_cast<float>(options.kitCharacter));
+    processor.setPlainParameterValue(paramId::kitPitch, options.pitch);
+    processor.setPlainParameterValue(paramId::outGain, options.gainDb);
     // The genre parameter ends morph mode, so the pad position comes after it.
     if (pattern.morph.active)
         processor.setMorphPosition(pattern.morph.x, pattern.morph.y);

@@ -110,23 +110,11 @@ std::optional<SnapshotRequest> parseRequest(const juce::StringArray& args)
     return request;
 }
 
-void setParameter(GarvoRhythmProcessor& processor, const char* id, float plainValue)
-{
-    if (auto* parameter = processor.apvts.getParameter(id))
-        parameter->setValueNotifyingHost(parameter->convertTo0to1(plainValue));
-}
-
 // Brings the processor to the state the options describe, as a producer would: the knobs first,
 // then the library as the audio device start loads it, then the morph pad.
 void prepareProcessor(GarvoRhythmProcessor& processor, const SnapshotRequest& request)
 {
-    const auto& settings = request.pattern.settings;
-    setParameter(processor, paramId::genre, static_cast<float>(settings.genreIndex));
-    setParameter(processor, paramId::seed, static_cast<float>(settings.seed));
-    setParameter(processor, paramId::density, settings.density);
-    setParameter(processor, paramId::swing, settings.swing);
-    setParameter(processor, paramId::looseness, settings.looseness);
-    setParameter(processor, paramId::bars, static_cast<float>(settings.bars));
+    processor.setGenerationParameters(request.pattern.settings);
 
     if (request.library == juce::File())
         processor.prepareToPlay(44100.0, 512);

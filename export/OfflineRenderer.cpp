@@ -1,6 +1,7 @@
 #include "export/OfflineRenderer.h"
 
 #include "kit/DrumLibrary.h"
+#include "kit/TriggeredRender.h"
 #include "rhythm/GenreDNA.h"
 
 #include <algorithm>
@@ -13,14 +14,6 @@ namespace garvo
 {
 namespace
 {
-struct RenderEvent
-{
-    int position = 0;
-    Element element = Element::Kick;
-    int note = 0;
-    float velocity = 0.0f;
-};
-
 // Truncates toward zero into [0, limit]; a non-finite value counts as 0.
 int truncateToSamples(double value, int limit) noexcept
 {
@@ -29,10 +22,10 @@ int truncateToSamples(double value, int limit) noexcept
     return static_cast<int>(std::min(std::trunc(value), static_cast<double>(limit)));
 }
 
-std::vector<RenderEvent> collectEvents(const Pattern& pattern, double samplesPerStep,
-                                       const std::set<Element>* laneFilter)
+std::vector<KitTrigger> collectEvents(const Pattern& pattern, double samplesPerStep,
+                                      const std::set<Element>* laneFilter)
 {
-    std::vector<RenderEvent> events;
+    std::vector<KitTrigger> events;
     for (const auto& [element, hits] : pattern.hits)
     {
         if (laneFilter != nullptr && !laneFilter->contains(element))
@@ -47,7 +40,7 @@ std::vector<RenderEvent> collectEvents(const Pattern& pattern, double samplesPer
     }
     // Ties need no stable order: voices that start on the same sample sum to the same signal.
     std::sort(events.begin(), events.end(),
-              [](const RenderEvent& a, const RenderEvent& b) { return a.position < b.position; });
+              [](const KitTrigger& a, const KitTrigger& b) { return a.sampleOffset < b.sampleOffset; });
     return events;
 }
 } // namespace
@@ -92,22 +85,7 @@ void renderPatternWithKit(const Pattern& pattern, DrumKit& kit, juce::AudioBuffe
     buffer.clear();
     kit.allNotesOff();
 
-    int cursor = 0;
-    for (const auto& event : collectEvents(pattern, length.samplesPerStep, laneFilter))
-    {
-        // A hit beyond the end of the buffer cannot sound at its place; starting it at the
-        // cursor instead would put it early, so it is left out.
-        if (event.position >= total)
-            break;
-        if (event.position > cursor)
-        {
-            kit.render(buffer, cursor, event.position - cursor);
-            cursor = event.position;
-        }
-        kit.noteOnElement(event.element, event.note, event.velocity);
-    }
-    if (cursor < total)
-        kit.render(buffer, cursor, total - cursor);
+    renderTriggered(kit, buffer, collectEvents(pattern, length.samplesPerStep, laneFilter), total);
 }
 
 void renderPatternToBuffer(const Pattern& pattern, juce::AudioBuffer<float>& buffer,

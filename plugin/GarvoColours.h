@@ -26,4 +26,10 @@ inline const juce::Colour laneBlue{0xff4da6ff};
 inline const juce::Colour laneGreen{0xff62e76f};
 inline const juce::Colour laneGold{0xffffc857};
 inline const juce::Colour laneRed{0xffff5f5f};
+
+// The palette's translucent shades are written as 0 to 255 alpha bytes.
+inline juce::Colour withAlphaByte(juce::Colour colour, int alpha)
+{
+    return colour.withAlpha(static_cast<juce::uint8>(alpha));
+}
 } // namespace GarvoColours

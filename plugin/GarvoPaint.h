@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plugin/GarvoColours.h"
+
 #include <algorithm>
 #include <cmath>
 #include <juce_graphics/juce_graphics.h>
@@ -74,4 +76,27 @@ inline void outlineEllipse(juce::Graphics& g, juce::Rectangle<float> area, float
         ring.addEllipse(inner);
     g.fillPath(ring);
 }
+// The recessed panel behind the lane grid and the morph pad, filling a component of the given size:
+// a soft shadow under the lower corners, the dark vertical gradient and a two-line rim whose inner,
+// gold line has the given alpha.
+inline void drawRecessedPanel(juce::Graphics& g, int componentWidth, int componentHeight, juce::uint8 innerRimAlpha)
+{
+    using namespace GarvoColours;
+    const auto width = static_cast<float>(componentWidth);
+    const auto height = static_cast<float>(componentHeight);
+    {
+        // The opaque body hides the shadow everywhere but around its rounded lower corners.
+        const juce::Graphics::ScopedSaveState state(g);
+        g.excludeClipRegion({10, 0, componentWidth - 20, componentHeight});
+        g.excludeClipRegion({0, 0, componentWidth, componentHeight - 10});
+        g.setColour(withAlphaByte(juce::Colours::black, 0x73));
+        g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
+    }
+    fillVerticalGradient(g, {0.0f, 0.0f, width, height}, 10.0f, juce::Colour(0xff0c0e12), 0.0f, panelRecess, height);
+    g.setColour(withAlphaByte(juce::Colours::black, 0x99));
+    outlineRoundedRectangle(g, {0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f)}, 10.0f, 1.0f);
+    g.setColour(withAlphaByte(accentDeep, innerRimAlpha));
+    outlineRoundedRectangle(g, {1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f)}, 9.0f, 1.0f);
+}
+
 } // namespace garvo::paint

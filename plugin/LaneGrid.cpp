@@ -13,6 +13,8 @@
 
 namespace
 {
+using GarvoColours::withAlphaByte;
+
 constexpr std::array<const char*, 4> kAudioExtensions{".wav", ".aif", ".aiff", ".flac"};
 
 const std::array<juce::Colour, 5>& laneColours()
@@ -21,11 +23,6 @@ const std::array<juce::Colour, 5>& laneColours()
                                                      GarvoColours::laneGreen, GarvoColours::laneGold,
                                                      GarvoColours::laneRed};
     return colours;
-}
-
-juce::Colour withAlphaByte(juce::Colour colour, int alpha)
-{
-    return colour.withAlpha(static_cast<juce::uint8>(alpha));
 }
 
 juce::Colour withOpacity(juce::Colour colour, float opacity)
@@ -152,22 +149,7 @@ void LaneGrid::paint(juce::Graphics& g)
     const auto width = static_cast<float>(getWidth());
     const auto height = static_cast<float>(getHeight());
 
-    {
-        // The opaque body hides the shadow everywhere but around its rounded lower corners.
-        const juce::Graphics::ScopedSaveState state(g);
-        g.excludeClipRegion({10, 0, getWidth() - 20, getHeight()});
-        g.excludeClipRegion({0, 0, getWidth(), getHeight() - 10});
-        g.setColour(withAlphaByte(juce::Colours::black, 0x73));
-        g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
-    }
-    garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, height}, 10.0f, juce::Colour(0xff0c0e12), 0.0f,
-                                       panelRecess, height);
-    g.setColour(withAlphaByte(juce::Colours::black, 0x99));
-    garvo::paint::outlineRoundedRectangle(g, {0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f)},
-                                          10.0f, 1.0f);
-    g.setColour(withAlphaByte(accentDeep, 0x59));
-    garvo::paint::outlineRoundedRectangle(g, {1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f)},
-                                          9.0f, 1.0f);
+    garvo::paint::drawRecessedPanel(g, getWidth(), getHeight(), 0x59);
 
     const auto pattern = processor.getCurrentPatternCopy();
     const auto layout = layoutFor(pattern);

@@ -9,12 +9,9 @@
 
 namespace
 {
-constexpr float kInset = 6.0f;
+using GarvoColours::withAlphaByte;
 
-juce::Colour withAlphaByte(juce::Colour colour, int alpha)
-{
-    return colour.withAlpha(static_cast<juce::uint8>(alpha));
-}
+constexpr float kInset = 6.0f;
 
 void fillCircle(juce::Graphics& g, juce::Point<float> centre, float diameter)
 {
@@ -70,24 +67,7 @@ void MorphPad::paint(juce::Graphics& g)
     const auto width = static_cast<float>(getWidth());
     const auto height = static_cast<float>(getHeight());
 
-    {
-        // The opaque body hides the shadow everywhere but around its rounded lower corners.
-        const juce::Graphics::ScopedSaveState state(g);
-        g.excludeClipRegion({10, 0, getWidth() - 20, getHeight()});
-        g.excludeClipRegion({0, 0, getWidth(), getHeight() - 10});
-        g.setColour(withAlphaByte(juce::Colours::black, 0x73));
-        g.fillRoundedRectangle(0.0f, 1.5f, width, height, 10.0f);
-    }
-
-    garvo::paint::fillVerticalGradient(g, {0.0f, 0.0f, width, height}, 10.0f, juce::Colour(0xff0c0e12), 0.0f,
-                                       panelRecess, height);
-
-    g.setColour(withAlphaByte(juce::Colours::black, 0x99));
-    garvo::paint::outlineRoundedRectangle(g, {0.5f, 0.5f, std::max(0.0f, width - 1.0f), std::max(0.0f, height - 1.0f)},
-                                          10.0f, 1.0f);
-    g.setColour(withAlphaByte(accentDeep, 0x73));
-    garvo::paint::outlineRoundedRectangle(g, {1.4f, 1.4f, std::max(0.0f, width - 2.8f), std::max(0.0f, height - 2.8f)},
-                                          9.0f, 1.0f);
+    garvo::paint::drawRecessedPanel(g, getWidth(), getHeight(), 0x73);
 
     const auto innerWidth = std::max(width - 2.0f * kInset, 0.0f);
     const auto innerHeight = std::max(height - 2.0f * kInset, 0.0f);

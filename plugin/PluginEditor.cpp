@@ -12,15 +12,13 @@
 
 namespace
 {
+using GarvoColours::withAlphaByte;
+
 namespace id = garvo::paramId;
 
 constexpr std::array<const char*, 5> kKnobParameters{id::density, id::swing, id::looseness, id::kitPitch, id::outGain};
 constexpr const char* kWebAddress = "garvo-audio.example";
 
-juce::Colour withAlphaByte(juce::Colour colour, int alpha)
-{
-    return colour.withAlpha(static_cast<juce::uint8>(alpha));
-}
 } // namespace
 
 GarvoRhythmEditor::GarvoRhythmEditor(GarvoRhythmProcessor& processorToEdit)

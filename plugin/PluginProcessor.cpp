@@ -2,6 +2,7 @@
 
 #include "export/MidiFileWriter.h"
 #include "kit/DrumLibrary.h"
+#include "kit/TriggeredRender.h"
 #include "kit/UserSample.h"
 #include "plugin/ParameterIds.h"
 #include "plugin/PluginEditor.h"
@@ -132,6 +133,22 @@ float GarvoRhythmProcessor::rawParameter(const char* parameterId) const noexcept
 {
     const auto* value = apvts.getRawParameterValue(parameterId);
     return value != nullptr ? value->load() : 0.0f;
+}
+
+void GarvoRhythmProcessor::setPlainParameterValue(const char* parameterId, float plainValue)
+{
+    if (auto* parameter = apvts.getParameter(parameterId))
+        parameter->setValueNotifyingHost(parameter->convertTo0to1(plainValue));
+}
+
+void GarvoRhythmProcessor::setGenerationParameters(const garvo::GenerationSettings& settings)
+{
+    setPlainParameterValue(id::genre, static_cast<float>(settings.genreIndex));
+    setPlainParameterValue(id::seed, static_cast<float>(settings.seed));
+    setPlainParameterValue(id::density, settings.density);
+    setPlainParameterValue(id::swing, settings.swing);
+    setPlainParameterValue(id::looseness, settings.looseness);
+    setPlainParameterValue(id::bars, static_cast<float>(settings.bars));
 }
 
 float GarvoRhythmProcessor::currentDecayScale() const noexcept
@@ -270,13 +287,6 @@ void GarvoRhythmProcessor::prepareToPlay(double newSampleRate, int)
 
 namespace
 {
-struct Trigger
-{
-    int sampleOffset;
-    int note;
-    float gain;
-    garvo::Element element;
-};
 
 } // namespace
 
@@ -290,7 +300,7 @@ void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::
     kit.pitchSemitones = currentKitPitch();
     const auto audioOn = rawParameter(id::audioOn) > 0.5f;
 
-    std::array<Trigger, kMaxTriggersPerBlock> triggers;
+    std::array<garvo::KitTrigger, kMaxTriggersPerBlock> triggers;
     int numTriggers = 0;
 
     if (const auto window = findTransportWindow(numSamples); window.has_value() && numSamples > 0)
@@ -334,8 +344,8 @@ void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::
                         midi.addEvent(noteOn, 3, offset);
                         midi.addEvent(noteOff, 3, std::min(offset + noteLength, numSamples - 1));
                         if (!isMuted && numTriggers < kMaxTriggersPerBlock)
-                            triggers[static_cast<size_t>(numTriggers++)] = {
-                                offset, hit.note, static_cast<float>(hit.velocity) / 127.0f, element};
+                            triggers[static_cast<size_t>(numTriggers++)] = {offset, element, hit.note,
+                                                                            static_cast<float>(hit.velocity) / 127.0f};
                     }
                 }
             }
@@ -346,26 +356,11 @@ void GarvoRhythmProcessor::processBlock(juce::AudioBuffer<float>& buffer, juce::
 
     if (audioOn)
     {
-        std::array<int, kMaxTriggersPerBlock> order;
-        for (int i = 0; i < numTriggers; ++i)
-            order[static_cast<size_t>(i)] = i;
-        std::sort(
-            order.begin(), order.begin() + numTriggers,
-            [&triggers](int a, int b)
-            { return triggers[static_cast<size_t>(a)].sampleOffset < triggers[static_cast<size_t>(b)].sampleOffset; });
-        int cursor = 0;
-        for (int i = 0; i < numTriggers; ++i)
-        {
-            const auto& trigger = triggers[static_cast<size_t>(order[static_cast<size_t>(i)])];
-            if (trigger.sampleOffset > cursor)
-            {
-                kit.render(buffer, cursor, trigger.sampleOffset - cursor);
-                cursor = trigger.sampleOffset;
-            }
-            kit.noteOnElement(trigger.element, trigger.note, trigger.gain);
-        }
-        if (cursor < numSamples)
-            kit.render(buffer, cursor, numSamples - cursor);
+        // Ties keep no particular order: voices that start on the same sample sum to the same signal.
+        const auto used = std::span(triggers.data(), static_cast<size_t>(numTriggers));
+        std::sort(used.begin(), used.end(),
+                  [](const auto& a, const auto& b) { return a.sampleOffset < b.sampleOffset; });
+        garvo::renderTriggered(kit, buffer, used, numSamples);
     }
     else
     {

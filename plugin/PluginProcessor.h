@@ -55,6 +55,11 @@ public:
     // kit character, pitch), so that audio exports match it without touching the live kit.
     garvo::KitSnapshot liveKitSnapshot() const;
 
+    // Sets a parameter as a host or an attachment does, from its plain (denormalised) value.
+    void setPlainParameterValue(const char* parameterId, float plainValue);
+    // Sets the six generation parameters at once; choosing the genre ends morph mode as usual.
+    void setGenerationParameters(const garvo::GenerationSettings& settings);
+
     // The generation values as the parameters hold them now, converted for the pattern pipeline.
     garvo::GenerationSettings currentGenerationSettings() const;
     garvo::MorphState currentMorphState() const;

@@ -11,8 +11,7 @@ namespace garvo::test
 // Sets a parameter the way a host or an attachment does: through its normalised value.
 inline void setParameter(GarvoRhythmProcessor& processor, const char* id, float plainValue)
 {
-    auto* parameter = processor.apvts.getParameter(id);
-    parameter->setValueNotifyingHost(parameter->convertTo0to1(plainValue));
+    processor.setPlainParameterValue(id, plainValue);
 }
 
 // Runs the asynchronous regeneration that a parameter change requested, as the message loop would.
