@@ -12,8 +12,11 @@ namespace garvo::test
 class ScopedTempFolder
 {
 public:
+    // A name no other test process can pick at the same moment: "the next free name" is not
+    // enough when several test programs run side by side and one deletes what another uses.
     explicit ScopedTempFolder(const juce::String& prefix = "garvo-test")
-        : folder(juce::File::getSpecialLocation(juce::File::tempDirectory).getNonexistentChildFile(prefix, ""))
+        : folder(juce::File::getSpecialLocation(juce::File::tempDirectory)
+                     .getChildFile(prefix + "-" + juce::Uuid().toString()))
     {
         folder.createDirectory();
     }
