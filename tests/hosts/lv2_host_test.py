@@ -24,7 +24,7 @@ import time
 
 TEMPO = 150.0
 LOOP_BEATS = 8  # the default pattern is two bars of four beats
-RECORD_SECONDS = 7.0  # a little over two loops at TEMPO
+RECORD_SECONDS = 10.5  # a little over three loops at TEMPO
 SAMPLE_RATE = 48000
 PERIOD = 512
 PR_SET_PDEATHSIG = 1
@@ -194,27 +194,31 @@ def check_recording(report, midi, expected_notes):
 
     rate = int(report["rate"])
     loop = round(LOOP_BEATS * 60.0 / TEMPO * rate)
-    if report["frames"] < 2 * loop:
-        fail(f"recorded {report['frames']} frames, less than two loops of {loop}")
-    first = sorted((f, n, v) for f, n, v in note_ons if f < loop)
-    second = sorted((f - loop, n, v) for f, n, v in note_ons if loop <= f < 2 * loop)
+    if report["frames"] < 3 * loop:
+        fail(f"recorded {report['frames']} frames, less than three loops of {loop}")
+    first, second, third = (sorted((f - k * loop, n, v) for f, n, v in note_ons if k * loop <= f < (k + 1) * loop)
+                            for k in range(3))
     if not first:
         fail("no note-on in the first loop")
     # The pattern is aligned to the host's beat 0, and its loop lasts LOOP_BEATS at the host's tempo:
-    # the second pass repeats the first one note for note, within a sample of rounding.
-    mismatch = len(first) != len(second) or any(
-        a[1:] != b[1:] or abs(a[0] - b[0]) > 1 for a, b in zip(first, second))
+    # a later pass repeats the one before note for note, within a sample of rounding. The first pass
+    # is left out of this comparison: while the plug-in starts, the host's initial control values
+    # regenerate the pattern, and a block that meets that hand-over legitimately plays nothing.
+    mismatch = len(second) != len(third) or any(
+        a[1:] != b[1:] or abs(a[0] - b[0]) > 1 for a, b in zip(second, third))
     if mismatch:
-        fail(f"the notes do not repeat every {LOOP_BEATS} beats at {TEMPO} BPM ({loop} frames):\n"
-             f"first loop  {first[:8]}\nsecond loop {second[:8]}")
+        differing = [(a, b) for a, b in zip(second, third) if a[1:] != b[1:] or abs(a[0] - b[0]) > 1]
+        fail(f"the notes do not repeat every {LOOP_BEATS} beats at {TEMPO} BPM ({loop} frames): "
+             f"{len(second)} and {len(third)} notes, first differences {differing[:4]}, "
+             f"last notes {second[-3:]} and {third[-3:]}")
     if expected_notes is not None:
-        check_pattern_notes(first, expected_notes(rate, loop))
+        check_pattern_notes(second, expected_notes(rate, loop))
     # The first step of the pattern sits on the host's beat 0, give or take the humanised timing.
     earliest_ms = first[0][0] * 1000.0 / rate
     if earliest_ms > 60.0 * 1000.0 / TEMPO / 4 + 50.0:
         fail(f"the first note plays {earliest_ms:.1f} ms after the transport started")
     print(f"ok: audio peak {report['audio_peak']:.3f}, {len(note_ons)} note-ons on channel 10, "
-          f"{len(first)} per loop of {loop} frames at {TEMPO} BPM")
+          f"{len(second)} per loop of {loop} frames at {TEMPO} BPM")
 
 
 def pattern_notes(cli):
