@@ -26,7 +26,7 @@ deps:
 		if [ "$$(id -u)" = 0 ]; then \
 			echo "Installing missing Debian packages:" $$missing; \
 			export DEBIAN_FRONTEND=noninteractive; \
-			apt-get update && apt-get install -y --no-install-recommends $$missing; \
+			apt-get update && apt-get install -y $$missing; \
 		else \
 			echo "These Debian packages are missing. Install them, then run make again:"; \
 			echo "  sudo apt-get install -y $$missing"; \
