@@ -51,7 +51,7 @@ test: build
 bench: deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DGARVO_BUILD_BENCHMARKS=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target garvo_bench
-	$(BUILD_DIR)/garvo_bench --benchmark_min_time=0.2
+	$(BUILD_DIR)/garvo_bench --benchmark_min_time=0.2 --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 test-tsan: deps
 	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGARVO_TSAN=ON

@@ -23,7 +23,7 @@ struct RenderLength
 
 RenderLength renderLengthFor(const Pattern& pattern) noexcept;
 
-// Builds the private kit of one render: loads the library afresh and applies the snapshot.
+// Builds the private kit of one render: loads the kit that plays afresh and applies the snapshot.
 // Returns the number of pads loaded.
 int prepareRenderKit(DrumKit& kit, const Pattern& pattern, const KitSnapshot& snapshot);
 

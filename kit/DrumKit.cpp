@@ -62,41 +62,72 @@ int DrumKit::loadGenreDrumTree(const juce::File& root)
 
     int total = 0;
     for (const auto& kitFolder : sortedChildren(root, juce::File::findDirectories, "*"))
-    {
-        KitTable table{};
-        int kitCount = 0;
-        for (int index = 0; index < kNumElements; ++index)
-        {
-            const juce::String folderName(drumTreeFolderForElement(elementFromIndex(index)));
-            if (folderName.isEmpty())
-                continue;
-            const auto elementFolder = kitFolder.getChildFile(folderName);
-            if (!elementFolder.isDirectory())
-                continue;
+        total += addKit(formats, kitFolder);
+    return total;
+}
 
-            int slot = 0;
-            for (const auto& file : sortedChildren(elementFolder, juce::File::findFiles, "*.wav"))
+int DrumKit::loadSelectedKit(const juce::File& root, const juce::String& kitName)
+{
+    kits.clear();
+    kitNames.clear();
+    for (auto& voice : voices)
+        if (!voice.active)
+            voice.pad.reset();
+
+    if (root.getFullPathName().isEmpty() || !root.isDirectory())
+        return 0;
+
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+
+    // The same choice a full load followed by selectKitByName makes: the first kit folder of that
+    // name that holds a sound, else the first such "House", else the first kit that loads at all.
+    const auto folders = sortedChildren(root, juce::File::findDirectories, "*");
+    for (const auto& wanted : {kitName, juce::String("House")})
+        for (const auto& kitFolder : folders)
+            if (kitFolder.getFileName().equalsIgnoreCase(wanted))
+                if (const auto loaded = addKit(formats, kitFolder); loaded > 0)
+                    return loaded;
+    for (const auto& kitFolder : folders)
+        if (const auto loaded = addKit(formats, kitFolder); loaded > 0)
+            return loaded;
+    return 0;
+}
+
+int DrumKit::addKit(juce::AudioFormatManager& formats, const juce::File& kitFolder)
+{
+    KitTable table{};
+    int kitCount = 0;
+    for (int index = 0; index < kNumElements; ++index)
+    {
+        const juce::String folderName(drumTreeFolderForElement(elementFromIndex(index)));
+        if (folderName.isEmpty())
+            continue;
+        const auto elementFolder = kitFolder.getChildFile(folderName);
+        if (!elementFolder.isDirectory())
+            continue;
+
+        int slot = 0;
+        for (const auto& file : sortedChildren(elementFolder, juce::File::findFiles, "*.wav"))
+        {
+            if (slot >= kNumVariations)
+                break;
+            if (file.getFileName().startsWith("._"))
+                continue;
+            if (auto pad = decodeSampleFile(formats, file, kMaxLibrarySampleSeconds))
             {
-                if (slot >= kNumVariations)
-                    break;
-                if (file.getFileName().startsWith("._"))
-                    continue;
-                if (auto pad = decodeSampleFile(formats, file, kMaxLibrarySampleSeconds))
-                {
-                    table[static_cast<std::size_t>(index)][static_cast<std::size_t>(slot)] = std::move(pad);
-                    ++slot;
-                    ++kitCount;
-                    ++total;
-                }
+                table[static_cast<std::size_t>(index)][static_cast<std::size_t>(slot)] = std::move(pad);
+                ++slot;
+                ++kitCount;
             }
         }
-        if (kitCount > 0)
-        {
-            kits.push_back(std::move(table));
-            kitNames.push_back(kitFolder.getFileName());
-        }
     }
-    return total;
+    if (kitCount > 0)
+    {
+        kits.push_back(std::move(table));
+        kitNames.push_back(kitFolder.getFileName());
+    }
+    return kitCount;
 }
 
 PadPtr DrumKit::findPad(Element element) const noexcept

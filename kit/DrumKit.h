@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <juce_audio_basics/juce_audio_basics.h>
+#include <juce_audio_formats/juce_audio_formats.h>
 #include <juce_core/juce_core.h>
 #include <memory>
 #include <vector>
@@ -45,6 +46,10 @@ public:
     // Replaces the whole library with the kits found below root; returns the number of pads
     // loaded. Must not run while an audio thread plays this kit.
     int loadGenreDrumTree(const juce::File& root);
+    // Loads only the kit that a full load followed by selectKitByName(kitName) would play, which
+    // is all an offline render needs; returns the pads loaded. Replaces the library content as
+    // loadGenreDrumTree does.
+    int loadSelectedKit(const juce::File& root, const juce::String& kitName);
 
     // Audio thread.
     void noteOnElement(Element element, int note, float velocity) noexcept;
@@ -77,6 +82,8 @@ public:
 
 private:
     PadPtr findPad(Element element) const noexcept;
+    // Decodes one kit folder and appends it when it holds at least one sound; returns its pads.
+    int addKit(juce::AudioFormatManager& formats, const juce::File& kitFolder);
     Voice& chooseVoice() noexcept;
     static void renderVoice(Voice& voice, float* mix, int numSamples) noexcept;
 
