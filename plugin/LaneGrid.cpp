@@ -394,8 +394,11 @@ void LaneGrid::paintAllHits(juce::Graphics& g, const garvo::Pattern& pattern, co
     const auto height = getHeight();
     if (width <= 0 || height <= 0)
         return;
-    // Left uncleared: the bars' outline only ever covers pixels that their gradients were written to.
-    juce::Image shades(juce::Image::ARGB, width, height, false);
+    // Never cleared: the bars' outline only ever covers pixels that this paint's gradients were
+    // written to, so what earlier paints left elsewhere is never read.
+    if (hitShades.getWidth() != width || hitShades.getHeight() != height)
+        hitShades = juce::Image(juce::Image::ARGB, width, height, false);
+    auto& shades = hitShades;
     // One shape per lane: small shapes keep the renderer's scan tables small.
     std::vector<juce::Path> bars(layout.lanes.size());
     std::array<juce::Path, 2> caps; // full and choked opacity; muted lanes have none

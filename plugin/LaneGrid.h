@@ -112,6 +112,9 @@ private:
         std::array<juce::Image, kSubPixelSteps> images;
     };
     mutable CellStamps cellStamps;
+    // The picture the hit gradients are written into, kept between paints while the size holds:
+    // allocating a fresh one every 50 ms costs the kernel more than drawing into it.
+    mutable juce::Image hitShades;
     juce::String sampleChooserTitleText;
 
     JUCE_DECLARE_WEAK_REFERENCEABLE(LaneGrid)
