@@ -44,7 +44,7 @@ juce::Array<juce::File> sortedChildren(const juce::File& folder, int whatToFind,
 }
 } // namespace
 
-int DrumKit::loadGenreDrumTree(const juce::File& root)
+bool DrumKit::clearLibraryFor(const juce::File& root)
 {
     kits.clear();
     kitNames.clear();
@@ -53,8 +53,12 @@ int DrumKit::loadGenreDrumTree(const juce::File& root)
     for (auto& voice : voices)
         if (!voice.active)
             voice.pad.reset();
+    return root.getFullPathName().isNotEmpty() && root.isDirectory();
+}
 
-    if (root.getFullPathName().isEmpty() || !root.isDirectory())
+int DrumKit::loadGenreDrumTree(const juce::File& root)
+{
+    if (!clearLibraryFor(root))
         return 0;
 
     juce::AudioFormatManager formats;
@@ -68,13 +72,7 @@ int DrumKit::loadGenreDrumTree(const juce::File& root)
 
 int DrumKit::loadSelectedKit(const juce::File& root, const juce::String& kitName)
 {
-    kits.clear();
-    kitNames.clear();
-    for (auto& voice : voices)
-        if (!voice.active)
-            voice.pad.reset();
-
-    if (root.getFullPathName().isEmpty() || !root.isDirectory())
+    if (!clearLibraryFor(root))
         return 0;
 
     juce::AudioFormatManager formats;

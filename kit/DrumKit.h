@@ -82,6 +82,8 @@ public:
 
 private:
     PadPtr findPad(Element element) const noexcept;
+    // Empties the library before a load; returns whether `root` is a folder to load from.
+    bool clearLibraryFor(const juce::File& root);
     // Decodes one kit folder and appends it when it holds at least one sound; returns its pads.
     int addKit(juce::AudioFormatManager& formats, const juce::File& kitFolder);
     Voice& chooseVoice() noexcept;
